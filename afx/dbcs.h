@@ -1,0 +1,10 @@
+// Lead-byte test for the double-byte character set of the process code page.
+// Kept apart so that the string class builds without Windows headers.
+#pragma once
+
+namespace afx {
+
+// True when `c` starts a two-byte character in the process's ANSI code page.
+bool IsLeadByte(unsigned char c);
+
+}  // namespace afx

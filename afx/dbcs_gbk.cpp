@@ -1,0 +1,9 @@
+// Native builds (sanitizers, fuzzers) have no process code page: assume GBK, the code page
+// the program is made for.
+#include "afx/dbcs.h"
+
+namespace afx {
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+}  // namespace afx

@@ -1,0 +1,147 @@
+#include "afx/inet.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+[[noreturn]] void ThrowLastError() {
+    DWORD error = ::GetLastError();
+    throw CInternetException(error ? error : ERROR_INTERNET_INTERNAL_ERROR);
+}
+
+void CALLBACK IgnoreStatus(HINTERNET, DWORD_PTR, DWORD, LPVOID, DWORD) {}
+
+}  // namespace
+
+BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
+                 INTERNET_PORT& port) {
+    serviceType = AFX_INET_SERVICE_UNK;
+    server.Empty();
+    object.Empty();
+    port = 0;
+    if (!url || !*url) return FALSE;
+
+    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1];
+    std::string path(std::strlen(url) + 1, '\0'), extra(std::strlen(url) + 1, '\0');
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = &path[0];
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    parts.lpszExtraInfo = &extra[0];
+    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (!::InternetCrackUrlA(url, 0, 0, &parts)) return FALSE;
+
+    if (parts.nScheme == INTERNET_SCHEME_HTTP)
+        serviceType = AFX_INET_SERVICE_HTTP;
+    else if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        serviceType = AFX_INET_SERVICE_HTTPS;
+    server = host;
+    std::string target(path.c_str());
+    target += extra.c_str();
+    size_t fragment = target.find('#');
+    if (fragment != std::string::npos) target.erase(fragment);
+    if (target.empty()) target = "/";
+    object = target;
+    port = parts.nPort;
+    return host[0] != '\0';
+}
+
+void CInternetHandle::Close() {
+    if (m_handle) ::InternetCloseHandle(m_handle);
+    m_handle = nullptr;
+}
+
+CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
+                                   const char* proxy, const char* proxyBypass, DWORD flags)
+    : m_dwContext(static_cast<DWORD>(context)) {
+    m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
+    if (!m_session.get()) ThrowLastError();
+}
+
+BOOL CInternetSession::SetOption(DWORD option, LPVOID value, DWORD length, DWORD) {
+    if (length == sizeof(DWORD)) {
+        DWORD number = *static_cast<DWORD*>(value);
+        if (option == INTERNET_OPTION_RECEIVE_TIMEOUT || option == INTERNET_OPTION_DATA_RECEIVE_TIMEOUT)
+            m_dwReceiveTimeout = number;
+        if (option == INTERNET_OPTION_SEND_TIMEOUT || option == INTERNET_OPTION_DATA_SEND_TIMEOUT)
+            m_dwSendTimeout = number;
+    }
+    return ::InternetSetOptionA(m_session.get(), option, value, length);
+}
+
+void CInternetSession::EnableStatusCallback(BOOL enable) {
+    INTERNET_STATUS_CALLBACK previous =
+        ::InternetSetStatusCallbackA(m_session.get(), enable ? &IgnoreStatus : nullptr);
+    if (previous == INTERNET_INVALID_STATUS_CALLBACK) ThrowLastError();
+}
+
+CHttpConnection* CInternetSession::GetHttpConnection(const char* server, INTERNET_PORT port,
+                                                     const char* user, const char* password) {
+    HINTERNET connection = ::InternetConnectA(m_session.get(), server, port, user, password,
+                                              INTERNET_SERVICE_HTTP, 0, m_dwContext);
+    if (!connection) ThrowLastError();
+    if (m_dwReceiveTimeout)
+        ::InternetSetOptionA(connection, INTERNET_OPTION_RECEIVE_TIMEOUT, &m_dwReceiveTimeout,
+                             sizeof m_dwReceiveTimeout);
+    if (m_dwSendTimeout)
+        ::InternetSetOptionA(connection, INTERNET_OPTION_SEND_TIMEOUT, &m_dwSendTimeout,
+                             sizeof m_dwSendTimeout);
+    return new CHttpConnection(connection);
+}
+
+CHttpFile* CHttpConnection::OpenRequest(int verb, const char* object, const char* referer,
+                                        DWORD_PTR context, const char** acceptTypes,
+                                        const char* version, DWORD flags) {
+    if (verb != HTTP_VERB_GET) throw CInternetException(ERROR_INVALID_PARAMETER);
+    HINTERNET request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
+                                           acceptTypes, flags, context);
+    if (!request) ThrowLastError();
+    return new CHttpFile(request);
+}
+
+BOOL CHttpFile::AddRequestHeaders(const char* headers, DWORD flags, int length) {
+    return ::HttpAddRequestHeadersA(m_request.get(), headers, static_cast<DWORD>(length), flags);
+}
+
+void CHttpFile::SendRequest(const char* headers, DWORD headersLength, void* optional,
+                            DWORD optionalLength) {
+    if (!::HttpSendRequestA(m_request.get(), headers, headersLength, optional, optionalLength))
+        ThrowLastError();
+}
+
+BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) const {
+    DWORD size = sizeof status;
+    return ::HttpQueryInfoA(m_request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+                            &status, &size, nullptr);
+}
+
+CString CHttpFile::QueryInfo(DWORD level) const {
+    std::string value(256, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = static_cast<DWORD>(value.size());
+        if (::HttpQueryInfoA(m_request.get(), level, &value[0], &size, nullptr)) {
+            value.resize(size);
+            return CString(value);
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        value.assign(size + 1, '\0');
+    }
+    return CString();
+}
+
+CString CHttpFile::GetFinalUrl() const {
+    std::string url(INTERNET_MAX_URL_LENGTH + 1, '\0');
+    DWORD size = static_cast<DWORD>(url.size());
+    if (!::InternetQueryOptionA(m_request.get(), INTERNET_OPTION_URL, &url[0], &size))
+        return CString();
+    return CString(url.c_str());
+}
+
+UINT CHttpFile::Read(void* buffer, UINT count) {
+    DWORD read = 0;
+    if (!::InternetReadFile(m_request.get(), buffer, count, &read)) ThrowLastError();
+    return read;
+}

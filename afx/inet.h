@@ -1,0 +1,114 @@
+// The internet classes over WinInet: a session, an HTTP connection and an HTTP request, each
+// the owner of its handle. Failures are thrown as CInternetException.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "afx/cstring.h"
+
+class CInternetException {
+public:
+    explicit CInternetException(DWORD error) : m_dwError(error) {}
+    DWORD m_dwError;
+};
+
+// Service types reported by AfxParseURL.
+enum : DWORD {
+    AFX_INET_SERVICE_UNK = 0,
+    AFX_INET_SERVICE_HTTP = 3,
+    AFX_INET_SERVICE_HTTPS = 4,
+};
+
+// Splits an absolute URL into service type, host, object (path and query, without the
+// fragment, which never goes to the server) and port. False when the URL does not parse.
+BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
+                 INTERNET_PORT& port);
+
+// One WinInet handle, closed on destruction.
+class CInternetHandle {
+public:
+    CInternetHandle() = default;
+    explicit CInternetHandle(HINTERNET handle) : m_handle(handle) {}
+    ~CInternetHandle() { Close(); }
+    CInternetHandle(const CInternetHandle&) = delete;
+    CInternetHandle& operator=(const CInternetHandle&) = delete;
+
+    HINTERNET get() const { return m_handle; }
+    void reset(HINTERNET handle) {
+        Close();
+        m_handle = handle;
+    }
+    void Close();
+
+private:
+    HINTERNET m_handle = nullptr;
+};
+
+class CHttpFile {
+public:
+    explicit CHttpFile(HINTERNET request) : m_request(request) {}
+    CHttpFile(const CHttpFile&) = delete;
+    CHttpFile& operator=(const CHttpFile&) = delete;
+
+    BOOL AddRequestHeaders(const char* headers, DWORD flags = HTTP_ADDREQ_FLAG_ADD_IF_NEW,
+                           int length = -1);
+    // Sends the request and waits for the response headers; throws on failure.
+    void SendRequest(const char* headers = nullptr, DWORD headersLength = 0,
+                     void* optional = nullptr, DWORD optionalLength = 0);
+    BOOL QueryInfoStatusCode(DWORD& status) const;
+    // A response header as text (HTTP_QUERY_*); empty when absent.
+    CString QueryInfo(DWORD level) const;
+    // The URL of the final response, after redirections.
+    CString GetFinalUrl() const;
+    // Up to `count` bytes of the body; 0 at its end. Throws on failure.
+    UINT Read(void* buffer, UINT count);
+    void Close() { m_request.Close(); }
+
+private:
+    CInternetHandle m_request;
+};
+
+class CHttpConnection {
+public:
+    explicit CHttpConnection(HINTERNET connection) : m_connection(connection) {}
+    CHttpConnection(const CHttpConnection&) = delete;
+    CHttpConnection& operator=(const CHttpConnection&) = delete;
+
+    // A request for `object` (GET only: the program sends no other). The caller owns it.
+    CHttpFile* OpenRequest(int verb, const char* object, const char* referer = nullptr,
+                           DWORD_PTR context = 1, const char** acceptTypes = nullptr,
+                           const char* version = nullptr, DWORD flags = 0);
+    void Close() { m_connection.Close(); }
+
+    static constexpr int HTTP_VERB_GET = 1;
+
+private:
+    CInternetHandle m_connection;
+};
+
+class CInternetSession {
+public:
+    // Opens the session; throws when WinInet cannot open one.
+    CInternetSession(const char* agent = nullptr, DWORD_PTR context = 1,
+                     DWORD accessType = INTERNET_OPEN_TYPE_PRECONFIG, const char* proxy = nullptr,
+                     const char* proxyBypass = nullptr, DWORD flags = 0);
+    CInternetSession(const CInternetSession&) = delete;
+    CInternetSession& operator=(const CInternetSession&) = delete;
+
+    BOOL SetOption(DWORD option, LPVOID value, DWORD length, DWORD flags = 0);
+    // Status notifications reach a handler that does nothing: the session has none of its own.
+    void EnableStatusCallback(BOOL enable = TRUE);
+    // A connection to host:port; the caller owns it. Throws on failure.
+    CHttpConnection* GetHttpConnection(const char* server, INTERNET_PORT port,
+                                       const char* user = nullptr, const char* password = nullptr);
+    void Close() { m_session.Close(); }
+
+private:
+    CInternetHandle m_session;
+    DWORD m_dwContext;
+    // Wait limits set on the session, applied again to each connection, where some WinInet
+    // implementations take them from.
+    DWORD m_dwReceiveTimeout = 0;
+    DWORD m_dwSendTimeout = 0;
+};

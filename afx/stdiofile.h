@@ -1,0 +1,29 @@
+// CStdioFile: a text file read line by line (C runtime stream in text mode, so CR LF reads as
+// LF). Free of Windows headers.
+#pragma once
+
+#include <cstdio>
+
+#include "afx/cstring.h"
+
+class CStdioFile {
+public:
+    // Read only, text mode, and no other program may open the file meanwhile.
+    static constexpr unsigned modeRead = 0;
+
+    CStdioFile() = default;
+    ~CStdioFile() { Close(); }
+    CStdioFile(const CStdioFile&) = delete;
+    CStdioFile& operator=(const CStdioFile&) = delete;
+
+    bool Open(const char* path, unsigned flags = modeRead);
+    // The next line without its line end, whatever its length; false at the end of the file
+    // or on a read error (see HadError).
+    bool ReadString(CString& line);
+    bool HadError() const { return m_bError; }
+    void Close();
+
+private:
+    std::FILE* m_file = nullptr;
+    bool m_bError = false;
+};

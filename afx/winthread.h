@@ -1,0 +1,30 @@
+// CWinThread: a thread that runs a function with one parameter and, by default, deletes its
+// own object when the function returns.
+#pragma once
+
+#include <windows.h>
+
+using AFX_THREADPROC = UINT (*)(LPVOID);
+
+class CWinThread {
+public:
+    CWinThread(AFX_THREADPROC proc, LPVOID param) : m_pfnThreadProc(proc), m_pThreadParams(param) {}
+    virtual ~CWinThread();
+    CWinThread(const CWinThread&) = delete;
+    CWinThread& operator=(const CWinThread&) = delete;
+
+    // Starts the thread. Once it runs (and auto-delete is on) the object belongs to the thread:
+    // the caller must not touch it after a successful call.
+    BOOL CreateThread(DWORD createFlags = 0, UINT stackSize = 0,
+                      LPSECURITY_ATTRIBUTES security = nullptr);
+
+    HANDLE m_hThread = nullptr;
+    DWORD m_nThreadID = 0;
+    BOOL m_bAutoDelete = TRUE;
+
+private:
+    static unsigned __stdcall ThreadEntry(void* self);
+
+    AFX_THREADPROC m_pfnThreadProc;
+    LPVOID m_pThreadParams;
+};

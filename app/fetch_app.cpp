@@ -1,0 +1,20 @@
+#include "app/fetch_app.h"
+
+#include "app/main_dialog.h"
+#include "app/shared_state.h"
+
+CFetchApp theApp;
+
+CCore* g_core = nullptr;
+CString g_outDir;
+int g_fileType = 0;
+
+BOOL CFetchApp::InitInstance() {
+    AfxEnableControlContainer();
+    Enable3dControls();
+    CMainDialog dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "afx/winapp.h"
+
+// The application: runs the main dialog modally and ends when it closes.
+class CFetchApp : public CWinApp {
+public:
+    CFetchApp() : CWinApp(nullptr) {}
+    BOOL InitInstance() override;
+};
+
+extern CFetchApp theApp;

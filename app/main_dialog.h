@@ -1,0 +1,63 @@
+// The main dialog: the form, the URL import, the run control and the progress line.
+#pragma once
+
+#include <windows.h>
+
+#include "afx/dialog.h"
+#include "res/resource.h"
+
+// Posted once by every started worker when it is finished (wParam: URL index, or 0 with
+// lParam -1 when its internet session could not be opened).
+constexpr UINT WM_JOB_DONE = WM_USER + 2;
+// The scheduler's timer: starts workers while a batch runs.
+constexpr UINT_PTR IDT_SCHEDULE = 1;
+constexpr UINT kSchedulePeriodMs = 200;
+
+class CMainDialog : public CDialog {
+public:
+    explicit CMainDialog(CWnd* parent = nullptr);
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    afx::MessageMap GetMessageMap() const override;
+    BOOL OnInitDialog() override;
+
+private:
+    // Start-up, painting, About (app/main_dialog.cpp).
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnAbout();
+
+    // Settings and form (app/settings_form.cpp).
+    void LoadSettings();
+    BOOL ReadForm(BOOL bValidate);
+    void OnBrowse();
+    void BrowseForFolder(UINT nEditId);
+    static int CALLBACK BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpData);
+    void OnDestroy();
+
+    // URL list (urls/import.cpp).
+    void OnImport();
+    void SetStatus(CString text);
+
+    // Run control (run/run_control.cpp).
+    void OnRun();
+    void StartBatch();
+    void StopBatch();
+    void OnTimer(UINT_PTR nIDEvent);
+    void ScheduleWorkers();
+    BOOL LaunchWorker();
+    LRESULT OnJobDone(WPARAM wParam, LPARAM lParam);
+    void EndBatch();
+    void ShowProgress(int nHandedOut);
+
+    int m_nTotal;
+    int m_nNext;
+    int m_nThreads;
+    int m_nShown;
+    LONG m_nActive;
+    BOOL m_bRunning;
+    HICON m_hIcon;
+    BOOL m_bStopping = FALSE;  // Stop pressed, waiting for the last live worker
+};

@@ -1,0 +1,73 @@
+#include "fetch/fetch_thread.h"
+
+#include "app/main_dialog.h"
+#include "app/shared_state.h"
+#include "fetch/fetch_limits.h"
+#include "fetch/output_name.h"
+#include "fetch/worker_registry.h"
+#include "urls/url_table.h"
+
+CFetchThread::CFetchThread(AFX_THREADPROC proc, tagJob* job) : CWinThread(proc, job) {
+    job->pThread = this;
+}
+
+CFetchThread::~CFetchThread() { CloseAll(); }
+
+UINT CFetchThread::FetchThreadProc(LPVOID param) {
+    std::unique_ptr<tagJob> job(static_cast<tagJob*>(param));
+    job->pThread->RunJob(job.get());
+    job.reset();
+    WorkerFinished();  // from here on nothing shared is touched
+    return 0;
+}
+
+void CFetchThread::RunJob(tagJob* job) {
+    m_hNotify = job->hNotify;
+    if (!OpenSession()) {
+        ::PostMessageA(m_hNotify, WM_JOB_DONE, 0, static_cast<LPARAM>(-1));
+        return;
+    }
+    m_nIndex = job->nIndex;
+    SaveUrl();
+    ::PostMessageA(m_hNotify, WM_JOB_DONE, static_cast<WPARAM>(m_nIndex), 0);
+}
+
+BOOL CFetchThread::OpenSession() {
+    try {
+        m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
+                                                        nullptr, nullptr, 0);
+        DWORD connectTimeout = kTimeoutMs, receiveTimeout = kTimeoutMs, sendTimeout = kTimeoutMs;
+        DWORD backoff = 1000, retries = 1;
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, 4, 0);
+        m_pSession->SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receiveTimeout, 4, 0);
+        m_pSession->SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, &sendTimeout, 4, 0);
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_BACKOFF, &backoff, 4, 0);
+        m_pSession->SetOption(INTERNET_OPTION_CONNECT_RETRIES, &retries, 4, 0);
+        m_pSession->EnableStatusCallback(TRUE);
+        return TRUE;
+    } catch (const CInternetException&) {
+        m_pSession.reset();
+        return FALSE;
+    }
+}
+
+void CFetchThread::SaveUrl() {
+    CString url(UrlSlot(m_nIndex));
+    CString path = g_outDir + OutputFileName(url);
+    SavePage(url, path);
+}
+
+void CFetchThread::SavePage(CString url, CString path) {
+    if (g_fileType == 1)
+        SaveAsText(url, path);
+    else if (g_fileType == 2)
+        SaveAsMht(url, path);
+}
+
+void CFetchThread::CloseAll() {
+    CloseRequest();
+    if (m_pSession) {
+        m_pSession->Close();
+        m_pSession.reset();
+    }
+}

@@ -1,0 +1,48 @@
+// The worker thread: one URL of a batch, fetched and saved in the chosen format, then one
+// WM_JOB_DONE to the dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "afx/inet.h"
+#include "afx/winthread.h"
+
+class CFetchThread;
+
+// The job handed to a worker. The scheduler makes it; the running worker owns and deletes it.
+struct tagJob {
+    HWND hNotify = nullptr;  // the dialog that receives WM_JOB_DONE
+    CFetchThread* pThread = nullptr;
+    int nIndex = 0;  // the URL's slot in the URL table
+};
+
+class CFetchThread : public CWinThread {
+public:
+    CFetchThread(AFX_THREADPROC proc, tagJob* job);
+    ~CFetchThread() override;
+
+    static UINT FetchThreadProc(LPVOID param);
+
+private:
+    void RunJob(tagJob* job);
+    BOOL OpenSession();
+    void SaveUrl();
+    void SavePage(CString url, CString path);
+    void CloseAll();
+
+    // The page fetch (fetch/page_fetch.cpp).
+    CString FetchPage(const char* url);
+    void CloseRequest();
+
+    // The writers (fetch/save_text.cpp, fetch/save_mht.cpp).
+    void SaveAsText(CString url, CString path);
+    void SaveAsMht(CString url, CString path);
+
+    std::unique_ptr<CInternetSession> m_pSession;
+    std::unique_ptr<CHttpConnection> m_pConnection;
+    std::unique_ptr<CHttpFile> m_pFile;
+    HWND m_hNotify = nullptr;
+    int m_nIndex = 0;
+};

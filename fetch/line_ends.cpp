@@ -1,0 +1,11 @@
+#include "fetch/line_ends.h"
+
+std::string ToCrLf(const std::string& body) {
+    std::string out;
+    out.reserve(body.size() + body.size() / 16);
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '\n' && (i == 0 || body[i - 1] != '\r')) out += '\r';
+        out += body[i];
+    }
+    return out;
+}

@@ -1,0 +1,8 @@
+// The output file name of a URL: lower-cased, "http://" removed, ".", "/", "#" and "?" turned
+// into "_", then every other character that Windows does not allow in a file name turned into
+// "_" as well, and ".txt" appended. Device names (CON, COM1, ...) get a "_" after them.
+#pragma once
+
+#include "afx/cstring.h"
+
+CString OutputFileName(const CString& url);

@@ -1,0 +1,43 @@
+#include "fetch/output_name.h"
+
+#include <gtest/gtest.h>
+
+TEST(OutputNameTest, WorkedExample) {
+    EXPECT_STREQ("shop_example_com_a_b_html_x=1_top.txt",
+                 OutputFileName("http://shop.example.com/a/b.html?x=1#top"));
+}
+
+TEST(OutputNameTest, ReplacementsInOrder) {
+    EXPECT_STREQ("news_example_com_.txt", OutputFileName("http://news.example.com/"));
+    EXPECT_STREQ("shop_example_com_today.txt", OutputFileName("shop.example.com/today"));
+    EXPECT_STREQ("a_example_com__go=b_example_com_x_html.txt",
+                 OutputFileName("http://a.example.com/?go=http://b.example.com/x.html"));
+    EXPECT_STREQ(".txt", OutputFileName(""));
+    EXPECT_STREQ(OutputFileName("http://A.com/X"), OutputFileName("http://a.com/x"));
+    EXPECT_STREQ("a=1&b=%20c d.txt", OutputFileName("a=1&b=%20c d"));
+}
+
+TEST(OutputNameTest, CharactersWindowsForbidsBecomeUnderscores) {
+    EXPECT_STREQ("example_com_8080_index_htm.txt",
+                 OutputFileName("HTTP://Example.COM:8080/Index.HTM"));
+    EXPECT_STREQ("https___a_example_org_p.txt", OutputFileName("https://a.example.org/p"));
+    EXPECT_STREQ("a_b_c_d_e_f_g_h.txt", OutputFileName("a*b\"c<d>e|f\\g:h"));
+    EXPECT_STREQ("tab_nl_.txt", OutputFileName("tab\tnl\x01"));
+}
+
+TEST(OutputNameTest, DoubleByteCharactersPassUnchanged) {
+    // Trail bytes 0x5C ("\"), 0x7C ("|") and 0x41 ("A") belong to their characters.
+    EXPECT_EQ(std::string("\xCE\x5C_\x81\x7C_\x81\x41.txt"),
+              OutputFileName("\xCE\x5C\\\x81\x7C|\x81\x41").str());
+    EXPECT_STREQ("例子_cn_页面.txt", OutputFileName("http://例子.cn/页面"));
+}
+
+TEST(OutputNameTest, DeviceNamesAreAvoided) {
+    EXPECT_STREQ("con_.txt", OutputFileName("CON"));
+    EXPECT_STREQ("nul_.txt", OutputFileName("http://nul"));
+    EXPECT_STREQ("com1_.txt", OutputFileName("com1"));
+    EXPECT_STREQ("lpt9_.txt", OutputFileName("LPT9"));
+    EXPECT_STREQ("com0.txt", OutputFileName("com0"));
+    EXPECT_STREQ("console.txt", OutputFileName("console"));
+    EXPECT_STREQ("con_txt.txt", OutputFileName("con.txt"));
+}

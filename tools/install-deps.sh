@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine (run as root, or with sudo
+# available). Does nothing when everything is already there.
+set -euo pipefail
+
+have_all() {
+  command -v i686-w64-mingw32-g++-posix && command -v wine && command -v Xvfb &&
+    command -v import && command -v cmake && command -v python3 && command -v openssl &&
+    command -v xdotool && [ -d /usr/src/googletest ] && [ -x /usr/lib/wine/wine ] &&
+    fc-list | grep -qi 'wenquanyi' && locale -a | grep -qi '^zh_CN.utf8$'
+} >/dev/null 2>&1
+
+have_all && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  cmake make clang-format \
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
+  wine wine32:i386 wine64 \
+  xvfb xauth x11-utils xdotool imagemagick \
+  locales fonts-wqy-microhei \
+  googletest python3 openssl ca-certificates procps psmisc >/dev/null
+if ! locale -a | grep -qi '^zh_CN.utf8$'; then
+  $SUDO sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds Brindlow and starts it under Wine on your display, with the bundled sample site served
+# on 127.0.0.1 (see tools/sample-site/urls.txt).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+source tools/session.sh
+[ -n "${DISPLAY:-}" ] || start_xvfb
+start_wine
+if [ -f tests/server/pageserver.py ]; then
+  python3 tests/server/pageserver.py --sample tools/sample-site --http-port 8765 \
+    --port-file build/sample-server.json >/dev/null 2>&1 &
+  session_pids+=($!)
+  echo "Sample site: http://127.0.0.1:8765/sample/ — import tools/sample-site/urls.txt"
+fi
+wine build/bin/brindlow.exe

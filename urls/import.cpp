@@ -1,0 +1,55 @@
+// The Import button and the status line.
+#include <cstring>
+
+#include "afx/stdiofile.h"
+#include "app/main_dialog.h"
+#include "app/shared_state.h"
+#include "app/texts.h"
+#include "core/ccore.h"
+#include "urls/url_list.h"
+#include "urls/url_table.h"
+
+void CMainDialog::OnImport() {
+    // Workers of a running or stopping batch still read their slots.
+    if (m_bRunning || m_nActive > 0) {
+        g_core->msgboxWarning(m_hWnd, texts::kImportWhileRunning);
+        return;
+    }
+    CString path = g_core->fileTxtOpen();
+    if (path.IsEmpty()) return;
+
+    std::memset(g_urlTable, 0, kUrlTableBytes);
+    m_nTotal = 0;
+    SetStatus(texts::kLoading);
+
+    CString message;
+    CStdioFile file;
+    if (!file.Open(path, CStdioFile::modeRead)) {
+        message.Format(texts::kImportCannotOpen, path.GetString());
+        g_core->msgboxWarning(m_hWnd, message);
+        message.Format(texts::kImported, 0);
+        SetStatus(message);
+        return;
+    }
+    UrlListResult list = ReadUrlList(file, g_urlTable);
+    file.Close();
+
+    if (list.readError) {
+        // Half a list is not what the user chose: keep nothing.
+        std::memset(g_urlTable, 0, kUrlTableBytes);
+        message.Format(texts::kImportReadError, path.GetString());
+        g_core->msgboxWarning(m_hWnd, message);
+        message.Format(texts::kImported, 0);
+        SetStatus(message);
+        return;
+    }
+    message.Format(texts::kImported, list.count);
+    SetStatus(message);
+    m_nTotal = list.count;
+    if (list.truncated) {
+        message.Format(texts::kImportTruncated, kUrlSlots, kUrlSlots);
+        g_core->msgboxWarning(m_hWnd, message);
+    }
+}
+
+void CMainDialog::SetStatus(CString text) { GetDlgItem(IDC_STATUS).SetWindowText(text); }
