@@ -22,28 +22,35 @@ public:
 
     // The directory of the running program, ending in a backslash.
     CString getAppPath();
-    // Prepares the settings store; call once before the first read.
+    // Finds the settings file, %APPDATA%\Brindlow\brindlow.ini (section [Brindlow]), and
+    // creates its folder; call once before the first read.
     void autoFileConfig();
-    // Reads a setting; a key never saved yields empty text or 0.
+    // Reads a setting; a key never saved yields empty text or 0, and text that does not start
+    // with a number reads as 0.
     CString getConfigStr(char* key);
     int getConfigInt(char* key);
-    // Stores a setting at once, replacing the settings file whole.
+    // Stores a setting at once, replacing the settings file whole (other keys are kept); the
+    // file is never left half-written. Leading and trailing blanks of a text survive.
     void saveConfigStr(CString key, CString value);
     void saveConfigInt(CString key, int value);
     // The number in decimal digits.
     CString getStrInt(int value);
-    // Modal open-file dialog for a text file; empty text when cancelled.
+    // Modal open-file dialog for a text file, owned by the thread's active window; empty text
+    // when cancelled.
     CString fileTxtOpen();
     // Non-zero only for an existing directory.
     int isPathExist(CString path);
-    // The same directory with exactly one trailing backslash.
+    // The same directory with exactly one trailing backslash ('\' and '/' at the end are
+    // replaced); empty text stays empty.
     CString parsePath(CString path);
     // Modal warning box owned by `owner`.
     void msgboxWarning(HWND owner, CString text);
-    // Writes `text` to `path` whole, or leaves no file; an empty text writes nothing.
-    // Safe to call from several threads at once, each with its own path.
+    // Writes the bytes of `text` to `path` whole, or leaves no file; an empty text writes
+    // nothing and leaves an existing file alone. Safe to call from several threads at once,
+    // each with its own path.
     void outTxtFile(CString text, CString path);
-    // Modal About box of the product.
+    // Modal About box of the product (caption "关于 Brindlow"), owned by the thread's active
+    // window.
     void showAbout();
 
 private:

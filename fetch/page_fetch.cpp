@@ -5,17 +5,7 @@
 #include "fetch/fetch_limits.h"
 #include "fetch/fetch_thread.h"
 #include "fetch/line_ends.h"
-
-namespace {
-
-// No cache either way, and a connection of the session may be reused.
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_CACHE_WRITE;
-constexpr char kAcceptHeader[] = "Accept: */*";
-constexpr char kUserAgentHeader[] =
-    "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
-
-}  // namespace
+#include "fetch/request_rules.h"
 
 CString CFetchThread::FetchPage(const char* url) {
     DWORD service;

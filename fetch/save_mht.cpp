@@ -1,7 +1,51 @@
-// Format 2: the page as a web archive.
+// Format 2: the page as a web archive, made and saved by our message component.
+#include "fetch/save_mht.h"
+
+#include "cdo/bstr.h"
+#include "cdo/com_apartment.h"
+#include "cdo/com_ptr.h"
+#include "cdo/message.h"
 #include "fetch/fetch_thread.h"
 
-void CFetchThread::SaveAsMht(CString, CString path) {
-    CString archive = path.Left(path.GetLength() - 4) + ".mht";
-    ::DeleteFileA(archive);
+CString MhtArchivePath(const CString& textPath) {
+    int length = textPath.GetLength();
+    if (length < 4 || textPath.Mid(length - 4) != ".txt") return textPath;
+    return textPath.Left(length - 4) + ".mht";
 }
+
+bool SaveMhtArchive(const CString& url, const CString& textPath) {
+    try {
+        CString archivePath = MhtArchivePath(textPath);
+        ::DeleteFileA(archivePath);  // missing or undeletable: nothing to do about it here
+
+        // Declared first, so that it uninitialises COM after the references below are released
+        // (stream first, then message).
+        cdo::ComApartment apartment;
+        cdo::ComPtr<cdo::IMessage> message;
+        {
+            cdo::ComPtr<IUnknown> unknown;
+            if (FAILED(cdo::CreateMessage(unknown.put())) || FAILED(::OleRun(unknown.get())) ||
+                FAILED(unknown->QueryInterface(cdo::IID_IMessage, message.put_void())))
+                return false;
+        }
+        {
+            cdo::CBstr bstrUrl(url);
+            cdo::CBstr userName("domain\\username");
+            cdo::CBstr password("");
+            // Its result is not needed: a message without a page has no stream either.
+            message->CreateMHTMLBody(bstrUrl.get(), cdo::cdoSuppressNone, userName.get(),
+                                     password.get());
+        }
+        cdo::ComPtr<cdo::_Stream> stream;
+        if (FAILED(message->GetStream(stream.put())) || !stream) return false;
+        cdo::CBstr bstrPath(archivePath);
+        HRESULT saved = stream->SaveToFile(bstrPath.get(), cdo::adSaveCreateOverWrite);
+        bstrPath.reset();
+        return SUCCEEDED(saved);
+    } catch (...) {
+        // A job must end normally whatever happened, so that its WM_JOB_DONE is posted.
+        return false;
+    }
+}
+
+void CFetchThread::SaveAsMht(CString url, CString path) { SaveMhtArchive(url, path); }

@@ -1,0 +1,13 @@
+// Format 2 without the worker around it, so that the archive probe runs the same steps.
+#pragma once
+
+#include "afx/cstring.h"
+
+// `textPath` with its final ".txt" replaced by ".mht" (unchanged if it has none): a folder
+// whose name contains ".txt" stays as it is.
+CString MhtArchivePath(const CString& textPath);
+
+// Deletes the archive at MhtArchivePath(textPath), then has a message object fetch `url` and
+// save it there. True when an archive was written; when the page cannot be fetched there is
+// none, not even the old one. Never throws.
+bool SaveMhtArchive(const CString& url, const CString& textPath);

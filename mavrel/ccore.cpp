@@ -1,0 +1,95 @@
+#include "core/ccore.h"
+
+#include <vector>
+
+#include "mavrel/about_box.h"
+#include "mavrel/decimal_text.h"
+#include "mavrel/file_content.h"
+#include "mavrel/file_open_dialog.h"
+#include "mavrel/path_text.h"
+#include "mavrel/settings_store.h"
+
+struct CCore::Impl {
+    mavrel::SettingsStore settings;
+
+    // Callers are meant to call autoFileConfig first; a missed call still finds the file.
+    mavrel::SettingsStore& Settings() {
+        if (!settings.IsLocated()) settings.Locate();
+        return settings;
+    }
+};
+
+CCore::CCore() : m_impl(new Impl) {}
+
+CCore::~CCore() {
+    delete m_impl;
+}
+
+CString CCore::getAppPath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return CString();
+        if (length < buffer.size())
+            return CString(mavrel::FolderOf(std::string(buffer.data(), length)));
+        buffer.resize(buffer.size() * 2);  // truncated: try again with more room
+    }
+}
+
+void CCore::autoFileConfig() {
+    m_impl->settings.Locate();
+}
+
+CString CCore::getConfigStr(char* key) {
+    if (!key) return CString();
+    return CString(m_impl->Settings().Read(key));
+}
+
+int CCore::getConfigInt(char* key) {
+    if (!key) return 0;
+    return mavrel::ParseDecimal(m_impl->Settings().Read(key));
+}
+
+// A failed save cannot be reported: the program saves while its dialog is being destroyed.
+void CCore::saveConfigStr(CString key, CString value) {
+    m_impl->Settings().Write(key.str(), value.str(), true);
+}
+
+void CCore::saveConfigInt(CString key, int value) {
+    m_impl->Settings().Write(key.str(), mavrel::FormatDecimal(value), false);
+}
+
+CString CCore::getStrInt(int value) {
+    return CString(mavrel::FormatDecimal(value));
+}
+
+CString CCore::fileTxtOpen() {
+    return CString(mavrel::ChooseTextFile(GetActiveWindow()));
+}
+
+int CCore::isPathExist(CString path) {
+    if (path.IsEmpty()) return 0;
+    const DWORD attributes = GetFileAttributesA(path);
+    return (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) ? 1
+                                                                                              : 0;
+}
+
+CString CCore::parsePath(CString path) {
+    return CString(mavrel::WithOneTrailingBackslash(path.str()));
+}
+
+void CCore::msgboxWarning(HWND owner, CString text) {
+    MessageBoxA(owner, text, "Brindlow", MB_OK | MB_ICONWARNING);
+}
+
+void CCore::outTxtFile(CString text, CString path) {
+    if (text.IsEmpty()) return;
+    if (!mavrel::ReplaceFileContent(path.str(), text.GetString(),
+                                    static_cast<size_t>(text.GetLength())))
+        DeleteFileA(path);  // whole or nothing: no stale content may pass for this text
+}
+
+void CCore::showAbout() {
+    mavrel::ShowAboutBox(GetActiveWindow());
+}
