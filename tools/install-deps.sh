@@ -20,7 +20,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
-  cmake make clang-format \
+  cmake make g++ clang-format \
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
   wine wine32:i386 wine64 \
   xvfb xauth x11-utils xdotool imagemagick \

@@ -8,4 +8,5 @@ cmake --build --preset default
 source tools/session.sh
 start_xvfb
 start_wine
+bash tools/native-tests.sh build/native >/dev/null
 ctest --preset default

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mht {
+
+// Replaces character references in attribute values and text: the common named ones (&amp;
+// &lt; &quot; ...) and numeric ones (&#38; &#x26;). Numeric references above 0x7F become UTF-8
+// when `utf8` is true; otherwise they are left as written, since the bytes around them are in
+// another charset and no conversion is made.
+std::string DecodeHtmlEntities(std::string_view text, bool utf8 = true);
+
+// Appends the UTF-8 bytes of a code point (U+FFFD for one that is not a character).
+void AppendUtf8(std::string& out, unsigned long codePoint);
+
+}  // namespace mht

@@ -1,0 +1,351 @@
+#include "mht/html_refs.h"
+
+#include <utility>
+
+#include "mht/content_type.h"
+#include "mht/css_refs.h"
+#include "mht/html_entities.h"
+#include "mht/url_resolve.h"
+
+namespace mht {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+bool IsAlpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char ToLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord) {
+    if (s.size() - pos < lowerWord.size()) return false;
+    for (size_t i = 0; i < lowerWord.size(); ++i) {
+        if (ToLower(s[pos + i]) != lowerWord[i]) return false;
+    }
+    return true;
+}
+
+// Elements whose content is text up to their end tag: no tags are seen inside them.
+bool IsRawTextElement(std::string_view name) {
+    return name == "script" || name == "style" || name == "title" || name == "textarea" ||
+           name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes";
+}
+
+// rel values for a page's icons: "icon", "shortcut icon", "apple-touch-icon", "mask-icon"...
+bool IsIconRel(std::string_view token) {
+    return token.find("icon") != std::string_view::npos || token == "apple-touch-startup-image";
+}
+
+struct Attribute {
+    std::string name;  // lower case
+    std::string_view value;
+};
+
+class HtmlScanner {
+public:
+    explicit HtmlScanner(std::string_view html) : html_(html) {}
+
+    HtmlScan Scan() {
+        while (true) {
+            size_t lt = html_.find('<', pos_);
+            if (lt == std::string_view::npos || lt + 1 >= html_.size()) break;
+            pos_ = lt;
+            char next = html_[lt + 1];
+            if (html_.compare(lt, 4, "<!--") == 0) {
+                SkipPast("-->", lt + 2);
+            } else if (next == '!' || next == '?') {
+                bool doctype = StartsWithNoCase(html_, lt + 2, "doctype");
+                SkipPast(">", lt + 2);
+                if (doctype && !seenHead_ && !seenHtml_ && !seenDoctype_) {
+                    seenDoctype_ = true;
+                    result_.metaInsertPos = pos_;
+                }
+            } else if (next == '/') {
+                ReadEndTag();
+            } else if (IsAlpha(next)) {
+                ReadStartTag();
+            } else {
+                ++pos_;
+            }
+        }
+        return std::move(result_);
+    }
+
+private:
+    void SkipPast(std::string_view marker, size_t from) {
+        size_t end = html_.find(marker, from);
+        pos_ = end == std::string_view::npos ? html_.size() : end + marker.size();
+    }
+
+    std::string ReadTagName() {
+        std::string name;
+        while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '/' &&
+               html_[pos_] != '>') {
+            name += ToLower(html_[pos_++]);
+        }
+        return name;
+    }
+
+    void ReadEndTag() {
+        pos_ += 2;
+        std::string name = ReadTagName();
+        if (name == "svg" && svgDepth_ > 0) --svgDepth_;
+        SkipPast(">", pos_);
+    }
+
+    // Reads the attributes up to the end of the tag; returns true if it ends with "/>".
+    bool ReadAttributes() {
+        attrs_.clear();
+        bool selfClosing = false;
+        while (pos_ < html_.size()) {
+            char c = html_[pos_];
+            if (c == '>') {
+                ++pos_;
+                return selfClosing;
+            }
+            if (IsBlank(c) || c == '/') {
+                selfClosing = c == '/';
+                ++pos_;
+                continue;
+            }
+            selfClosing = false;
+            Attribute attr;
+            do {
+                attr.name += ToLower(html_[pos_++]);
+            } while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '/' &&
+                     html_[pos_] != '>' && html_[pos_] != '=');
+            while (pos_ < html_.size() && IsBlank(html_[pos_])) ++pos_;
+            if (pos_ < html_.size() && html_[pos_] == '=') {
+                ++pos_;
+                while (pos_ < html_.size() && IsBlank(html_[pos_])) ++pos_;
+                attr.value = ReadAttributeValue();
+            }
+            attrs_.push_back(std::move(attr));
+        }
+        return false;
+    }
+
+    std::string_view ReadAttributeValue() {
+        if (pos_ >= html_.size()) return {};
+        char quote = html_[pos_];
+        if (quote == '"' || quote == '\'') {
+            size_t end = html_.find(quote, pos_ + 1);
+            if (end == std::string_view::npos) end = html_.size();
+            std::string_view value = html_.substr(pos_ + 1, end - pos_ - 1);
+            pos_ = end < html_.size() ? end + 1 : end;
+            return value;
+        }
+        size_t start = pos_;
+        while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '>') ++pos_;
+        return html_.substr(start, pos_ - start);
+    }
+
+    // The first of repeated attributes counts, as in HTML.
+    const std::string_view* Find(std::string_view name) const {
+        for (const Attribute& a : attrs_) {
+            if (a.name == name) return &a.value;
+        }
+        return nullptr;
+    }
+
+    std::string Value(std::string_view name) const {
+        const std::string_view* v = Find(name);
+        return v ? CleanAttributeUrl(DecodeHtmlEntities(*v)) : std::string();
+    }
+
+    void AddUrl(RefKind kind, std::string_view attrName) {
+        std::string url = Value(attrName);
+        if (!url.empty()) result_.refs.push_back(Reference{kind, std::move(url)});
+    }
+
+    void AddSrcset(std::string_view attrName) {
+        const std::string_view* v = Find(attrName);
+        if (v == nullptr) return;
+        for (std::string& url : SplitSrcset(DecodeHtmlEntities(*v))) {
+            result_.refs.push_back(Reference{RefKind::kResource, std::move(url)});
+        }
+    }
+
+    void AddCss(std::string_view css) {
+        for (Reference& ref : FindCssRefs(css)) result_.refs.push_back(std::move(ref));
+    }
+
+    void ReadStartTag() {
+        ++pos_;
+        std::string name = ReadTagName();
+        bool selfClosing = ReadAttributes();
+        HandleStartTag(name, selfClosing);
+        if (IsRawTextElement(name)) ReadRawText(name);
+    }
+
+    void HandleStartTag(const std::string& name, bool selfClosing) {
+        AddUrl(RefKind::kResource, "background");
+        if (name == "img") {
+            AddUrl(RefKind::kResource, "src");
+            AddSrcset("srcset");
+        } else if (name == "source") {
+            AddSrcset("srcset");
+        } else if (name == "image") {  // SVG's, or HTML's old spelling of <img>
+            AddUrl(RefKind::kResource, "href");
+            AddUrl(RefKind::kResource, "xlink:href");
+            AddUrl(RefKind::kResource, "src");
+        } else if (name == "link") {
+            HandleLink();
+        } else if (name == "script" || name == "embed") {
+            AddUrl(RefKind::kResource, "src");
+        } else if (name == "input") {
+            std::string type = Value("type");
+            for (char& c : type) c = ToLower(c);
+            if (type == "image") AddUrl(RefKind::kResource, "src");
+        } else if (name == "video") {
+            AddUrl(RefKind::kResource, "poster");
+        } else if (name == "object") {
+            AddUrl(RefKind::kResource, "data");
+        } else if (name == "iframe" || name == "frame") {
+            AddUrl(RefKind::kFrame, "src");
+        } else if (name == "base") {
+            if (!result_.hasBase && Find("href") != nullptr) {
+                result_.hasBase = true;
+                result_.baseHref = Value("href");
+            }
+        } else if (name == "meta") {
+            HandleMeta();
+        } else if (name == "head") {
+            if (!seenHead_) result_.metaInsertPos = pos_;
+            seenHead_ = true;
+        } else if (name == "html") {
+            if (!seenHead_ && !seenHtml_) result_.metaInsertPos = pos_;
+            seenHtml_ = true;
+        } else if (name == "svg") {
+            if (!selfClosing) ++svgDepth_;
+        }
+        if (const std::string_view* style = Find("style")) AddCss(DecodeHtmlEntities(*style));
+    }
+
+    void HandleLink() {
+        std::string rel = DecodeHtmlEntities(Find("rel") ? *Find("rel") : std::string_view());
+        for (char& c : rel) c = ToLower(c);
+        bool stylesheet = false, icon = false;
+        size_t i = 0;
+        while (i < rel.size()) {
+            while (i < rel.size() && IsBlank(rel[i])) ++i;
+            size_t end = i;
+            while (end < rel.size() && !IsBlank(rel[end])) ++end;
+            std::string_view token = std::string_view(rel).substr(i, end - i);
+            stylesheet = stylesheet || token == "stylesheet";
+            icon = icon || (!token.empty() && IsIconRel(token));
+            i = end;
+        }
+        if (stylesheet) {
+            AddUrl(RefKind::kStylesheet, "href");
+        } else if (icon) {
+            AddUrl(RefKind::kResource, "href");
+        }
+    }
+
+    void HandleMeta() {
+        if (!result_.charset.empty()) return;
+        std::string charset;
+        if (const std::string_view* cs = Find("charset")) {
+            charset = CleanAttributeUrl(DecodeHtmlEntities(*cs));
+            for (char& c : charset) c = ToLower(c);
+        } else if (const std::string_view* equiv = Find("http-equiv")) {
+            std::string e = CleanAttributeUrl(*equiv);
+            for (char& c : e) c = ToLower(c);
+            const std::string_view* content = Find("content");
+            if (e == "content-type" && content)
+                charset = ExtractCharset(DecodeHtmlEntities(*content));
+        }
+        result_.charset = charset;
+    }
+
+    // Content of a raw-text element, up to "</name" followed by a blank, "/" or ">".
+    void ReadRawText(const std::string& name) {
+        size_t start = pos_;
+        size_t end = pos_;
+        while (true) {
+            end = html_.find("</", end);
+            if (end == std::string_view::npos) {
+                end = html_.size();
+                break;
+            }
+            size_t after = end + 2 + name.size();
+            if (StartsWithNoCase(html_, end + 2, name) &&
+                (after >= html_.size() || IsBlank(html_[after]) || html_[after] == '/' ||
+                 html_[after] == '>')) {
+                break;
+            }
+            end += 2;
+        }
+        std::string_view text = html_.substr(start, end - start);
+        if (name == "style") AddCss(text);
+        if (name == "title" && svgDepth_ == 0 && !seenTitle_) {
+            seenTitle_ = true;
+            result_.title = CollapseBlanks(text);
+        }
+        pos_ = end;
+        if (end < html_.size()) SkipPast(">", end);
+    }
+
+    static std::string CollapseBlanks(std::string_view text) {
+        std::string out;
+        bool blank = false;
+        for (char c : text) {
+            if (IsBlank(c)) {
+                blank = !out.empty();
+            } else {
+                if (blank) out += ' ';
+                blank = false;
+                out += c;
+            }
+        }
+        return out;
+    }
+
+    std::string_view html_;
+    size_t pos_ = 0;
+    HtmlScan result_;
+    std::vector<Attribute> attrs_;
+    bool seenHead_ = false, seenHtml_ = false, seenDoctype_ = false, seenTitle_ = false;
+    int svgDepth_ = 0;
+};
+
+}  // namespace
+
+// The candidate grammar of srcset: a URL (which may hold commas, but not end with one) and
+// descriptors up to a comma outside parentheses.
+std::vector<std::string> SplitSrcset(std::string_view s) {
+    std::vector<std::string> urls;
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (IsBlank(s[i]) || s[i] == ',')) ++i;
+        if (i >= s.size()) break;
+        size_t start = i;
+        while (i < s.size() && !IsBlank(s[i])) ++i;
+        std::string_view url = s.substr(start, i - start);
+        bool endedWithComma = false;
+        while (!url.empty() && url.back() == ',') {
+            url.remove_suffix(1);
+            endedWithComma = true;
+        }
+        if (!endedWithComma) {
+            int depth = 0;
+            while (i < s.size() && !(s[i] == ',' && depth == 0)) {
+                if (s[i] == '(') ++depth;
+                if (s[i] == ')' && depth > 0) --depth;
+                ++i;
+            }
+        }
+        if (!url.empty()) urls.emplace_back(url);
+    }
+    return urls;
+}
+
+HtmlScan ScanHtml(std::string_view html) {
+    return HtmlScanner(html).Scan();
+}
+
+}  // namespace mht

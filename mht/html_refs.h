@@ -1,0 +1,33 @@
+#pragma once
+// A tolerant scan of an HTML page for what an archive needs: the URLs it refers to, its base,
+// title and declared charset. A single pass over the bytes, not a DOM: unclosed tags, bare
+// attributes and markup errors are read the way browsers read them, as far as matters here.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mht/reference.h"
+
+namespace mht {
+
+struct HtmlScan {
+    std::vector<Reference> refs;  // in document order
+    std::string baseHref;         // the first <base href>, blanks trimmed
+    bool hasBase = false;
+    // Text of the first <title> outside SVG, runs of blanks made one space. Character
+    // references are left in: only the page's charset says how to decode those above ASCII.
+    std::string title;
+    std::string charset;  // declared by <meta charset> or <meta http-equiv>, lower case
+    // Where an added <meta> goes: right after the <head> start tag, else after <html>, else
+    // after a leading <!DOCTYPE>, else at the start.
+    size_t metaInsertPos = 0;
+};
+
+HtmlScan ScanHtml(std::string_view html);
+
+// The URL candidates of a srcset attribute, in order (descriptors dropped).
+std::vector<std::string> SplitSrcset(std::string_view srcset);
+
+}  // namespace mht

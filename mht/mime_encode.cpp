@@ -1,0 +1,220 @@
+#include "mht/mime_encode.h"
+
+namespace mht {
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+const size_t kMaxLine = 76;
+const size_t kMaxEncodedWord = 75;
+
+void AppendHexEscape(std::string& out, unsigned char c) {
+    out += '=';
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+}
+
+bool IsCrLfAt(std::string_view s, size_t i) {
+    return i + 1 < s.size() && s[i] == '\r' && s[i + 1] == '\n';
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+enum class CharWidth { kSingle, kUtf8, kDoubleByte };
+
+CharWidth WidthRule(std::string_view charset) {
+    std::string cs = Lower(charset);
+    if (cs == "utf-8" || cs == "utf8") return CharWidth::kUtf8;
+    static const char* const kDoubleByte[] = {
+        "gbk",   "gb2312",     "gb18030", "x-gbk",          "cp936", "windows-936",
+        "big5",  "big5-hkscs", "cp950",   "shift_jis",      "sjis",  "windows-31j",
+        "cp932", "euc-kr",     "cp949",   "ks_c_5601-1987", "euc-jp"};
+    for (const char* name : kDoubleByte) {
+        if (cs == name) return CharWidth::kDoubleByte;
+    }
+    return CharWidth::kSingle;
+}
+
+// Length of the character starting at `i`, so that no encoded word splits one.
+size_t CharLength(std::string_view s, size_t i, CharWidth rule) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = 1;
+    if (rule == CharWidth::kUtf8 && c >= 0xC0) {
+        n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        size_t k = 1;
+        while (k < n && i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80)
+            ++k;
+        n = k;
+    } else if (rule == CharWidth::kDoubleByte && c >= 0x81 && c != 0xFF) {
+        bool fourByte = i + 1 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '9';  // GB18030
+        n = fourByte ? 4 : 2;
+    }
+    return i + n <= s.size() ? n : s.size() - i;
+}
+
+bool IsQSafe(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '!' ||
+           c == '*' || c == '+' || c == '-' || c == '/';
+}
+
+size_t QLength(std::string_view bytes) {
+    size_t n = 0;
+    for (char c : bytes) n += (IsQSafe(static_cast<unsigned char>(c)) || c == ' ') ? 1 : 3;
+    return n;
+}
+
+size_t BLength(size_t bytes) {
+    return (bytes + 2) / 3 * 4;
+}
+
+std::string EncodeBase64Raw(std::string_view data) {
+    static const char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve(BLength(data.size()));
+    size_t i = 0;
+    for (; i + 2 < data.size(); i += 3) {
+        unsigned long v = (static_cast<unsigned char>(data[i]) << 16) |
+                          (static_cast<unsigned char>(data[i + 1]) << 8) |
+                          static_cast<unsigned char>(data[i + 2]);
+        out += kAlphabet[(v >> 18) & 63];
+        out += kAlphabet[(v >> 12) & 63];
+        out += kAlphabet[(v >> 6) & 63];
+        out += kAlphabet[v & 63];
+    }
+    if (i < data.size()) {
+        unsigned long v = static_cast<unsigned char>(data[i]) << 16;
+        if (i + 1 < data.size()) v |= static_cast<unsigned char>(data[i + 1]) << 8;
+        out += kAlphabet[(v >> 18) & 63];
+        out += kAlphabet[(v >> 12) & 63];
+        out += i + 1 < data.size() ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::string EncodeQ(std::string_view bytes) {
+    std::string out;
+    for (char ch : bytes) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c == ' ') {
+            out += '_';
+        } else if (IsQSafe(c)) {
+            out += ch;
+        } else {
+            AppendHexEscape(out, c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string EncodeQuotedPrintable(std::string_view data) {
+    std::string out;
+    out.reserve(data.size() + data.size() / 8 + 16);
+    size_t lineLength = 0;
+    char token[3];
+    for (size_t i = 0; i < data.size(); ++i) {
+        if (IsCrLfAt(data, i)) {
+            out += "\r\n";
+            lineLength = 0;
+            ++i;
+            continue;
+        }
+        unsigned char c = static_cast<unsigned char>(data[i]);
+        bool atLineEnd = i + 1 == data.size() || IsCrLfAt(data, i + 1);
+        bool literal =
+            (c >= 0x21 && c <= 0x7E && c != '=') || ((c == ' ' || c == '\t') && !atLineEnd);
+        size_t tokenLength = literal ? 1 : 3;
+        if (literal) {
+            token[0] = static_cast<char>(c);
+        } else {
+            token[0] = '=';
+            token[1] = kHex[c >> 4];
+            token[2] = kHex[c & 15];
+        }
+        // The last token of a line may use the column a soft break's "=" would need.
+        if (lineLength + tokenLength > (atLineEnd ? kMaxLine : kMaxLine - 1)) {
+            out += "=\r\n";
+            lineLength = 0;
+        }
+        out.append(token, tokenLength);
+        lineLength += tokenLength;
+        if (c == '\n' && !atLineEnd) {
+            out += "=\r\n";
+            lineLength = 0;
+        }
+    }
+    return out;
+}
+
+std::string EncodeBase64(std::string_view data) {
+    std::string raw = EncodeBase64Raw(data);
+    std::string out;
+    out.reserve(raw.size() + raw.size() / kMaxLine * 2 + 2);
+    for (size_t i = 0; i < raw.size(); i += kMaxLine) {
+        if (i > 0) out += "\r\n";
+        out.append(raw, i, kMaxLine);
+    }
+    return out;
+}
+
+bool IsHeaderSafeAscii(std::string_view text) {
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E) return false;
+    }
+    return text.find("=?") == std::string_view::npos;
+}
+
+std::string EncodeHeaderWords(std::string_view text, std::string_view charset, char encoding,
+                              size_t firstLineUsed) {
+    const bool b = encoding == 'B' || encoding == 'b';
+    const std::string prefix = "=?" + std::string(charset) + (b ? "?B?" : "?Q?");
+    const size_t overhead = prefix.size() + 2;
+    CharWidth rule = WidthRule(charset);
+    std::string out;
+    size_t i = 0;
+    bool first = true;
+    while (i < text.size()) {
+        size_t room = kMaxEncodedWord;
+        if (first && firstLineUsed + kMaxEncodedWord > kMaxLine) {
+            room = firstLineUsed < kMaxLine ? kMaxLine - firstLineUsed : 0;
+        }
+        // Take whole characters while the word fits; at least one, so a word always progresses.
+        size_t end = i;
+        size_t qLength = 0;
+        while (end < text.size()) {
+            size_t n = CharLength(text, end, rule);
+            size_t encoded = b ? BLength(end + n - i) : qLength + QLength(text.substr(end, n));
+            if (end > i && overhead + encoded > room) break;
+            qLength += b ? 0 : QLength(text.substr(end, n));
+            end += n;
+        }
+        std::string_view chunk = text.substr(i, end - i);
+        if (!first) out += "\r\n ";
+        out += prefix;
+        out += b ? EncodeBase64Raw(chunk) : EncodeQ(chunk);
+        out += "?=";
+        first = false;
+        i = end;
+    }
+    return out;
+}
+
+std::string EncodeHeaderText(std::string_view text, std::string_view charset,
+                             size_t firstLineUsed) {
+    const size_t kMaxHeaderLine = 998;  // RFC 5322's hard limit
+    if (IsHeaderSafeAscii(text) && firstLineUsed + text.size() <= kMaxHeaderLine) {
+        return std::string(text);
+    }
+    bool useQ = QLength(text) <= BLength(text.size());
+    return EncodeHeaderWords(text, charset, useQ ? 'Q' : 'B', firstLineUsed);
+}
+
+}  // namespace mht

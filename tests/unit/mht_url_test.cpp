@@ -1,0 +1,104 @@
+#include "mht/html_entities.h"
+#include "mht/url_resolve.h"
+
+#include <gtest/gtest.h>
+
+using mht::ResolveHttpReference;
+using mht::ResolveUrl;
+
+namespace {
+
+struct Example {
+    const char* ref;
+    const char* expected;
+};
+
+const char kRfcBase[] = "http://a/b/c/d;p?q";
+
+}  // namespace
+
+TEST(UrlResolveTest, Rfc3986NormalExamples) {
+    const Example examples[] = {
+        {"g:h", "g:h"},
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q#s"},
+        {"g#s", "http://a/b/c/g#s"},
+        {"g?y#s", "http://a/b/c/g?y#s"},
+        {";x", "http://a/b/c/;x"},
+        {"g;x", "http://a/b/c/g;x"},
+        {"g;x?y#s", "http://a/b/c/g;x?y#s"},
+        {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"},
+        {"./", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../..", "http://a/"},
+        {"../../", "http://a/"},
+        {"../../g", "http://a/g"},
+    };
+    for (const Example& e : examples) EXPECT_EQ(e.expected, ResolveUrl(kRfcBase, e.ref)) << e.ref;
+}
+
+TEST(UrlResolveTest, Rfc3986AbnormalExamples) {
+    const Example examples[] = {
+        {"../../../g", "http://a/g"},
+        {"../../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"},
+        {"g.", "http://a/b/c/g."},
+        {".g", "http://a/b/c/.g"},
+        {"g..", "http://a/b/c/g.."},
+        {"..g", "http://a/b/c/..g"},
+        {"./../g", "http://a/b/g"},
+        {"./g/.", "http://a/b/c/g/"},
+        {"g/./h", "http://a/b/c/g/h"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g;x=1/./y", "http://a/b/c/g;x=1/y"},
+        {"g;x=1/../y", "http://a/b/c/y"},
+        {"g?y/./x", "http://a/b/c/g?y/./x"},
+        {"g?y/../x", "http://a/b/c/g?y/../x"},
+        {"g#s/./x", "http://a/b/c/g#s/./x"},
+        {"g#s/../x", "http://a/b/c/g#s/../x"},
+        // The backward-compatible reading, which browsers follow.
+        {"http:g", "http://a/b/c/g"},
+    };
+    for (const Example& e : examples) EXPECT_EQ(e.expected, ResolveUrl(kRfcBase, e.ref)) << e.ref;
+}
+
+TEST(UrlResolveTest, ReferencesToFetchAreCanonicalAbsoluteHttp) {
+    const char base[] = "http://127.0.0.1:8000/dir/page.html";
+    EXPECT_EQ("http://127.0.0.1:8000/dir/img/a.png", ResolveHttpReference(base, " img/a.png#top "));
+    EXPECT_EQ("http://cdn.example/x.css", ResolveHttpReference(base, "//CDN.Example/x.css"));
+    EXPECT_EQ("https://cdn.example/x.css",
+              ResolveHttpReference(base, "HTTPS://CDN.Example:443/x.css"));
+    EXPECT_EQ("http://other/", ResolveHttpReference(base, "HTTP://other:80"));
+    EXPECT_EQ("http://127.0.0.1:8000/dir/a%20b%E4.png", ResolveHttpReference(base, "a b\xE4.png"));
+    EXPECT_EQ("http://127.0.0.1:8000/dir/ab.png", ResolveHttpReference(base, "a\tb\n.png"));
+    EXPECT_EQ("http://127.0.0.1:8000/img/x.png?a\\b",
+              ResolveHttpReference(base, "\\img\\x.png?a\\b"));
+    // In GBK, 0x5C can be the second byte of a character: not a separator there.
+    EXPECT_EQ("http://127.0.0.1:8000/dir/%CE\\.png", ResolveHttpReference(base, "\xCE\\.png"));
+    for (const char* none : {"data:image/png;base64,AAAA", "javascript:void(0)", "mailto:a@b",
+                             "about:blank", "#frag", "", "   ", "ftp://host/x"}) {
+        EXPECT_EQ("", ResolveHttpReference(base, none)) << none;
+    }
+    EXPECT_TRUE(mht::IsDataUrl("  DATA:text/plain,x"));
+}
+
+TEST(UrlResolveTest, EntitiesInAttributesAreDecoded) {
+    EXPECT_EQ("a.php?x=1&y=2&z", mht::DecodeHtmlEntities("a.php?x=1&amp;y=2&amp;z"));
+    EXPECT_EQ("&<>\"'/", mht::DecodeHtmlEntities("&amp;&lt;&gt;&quot;&#39;&#x2F;"));
+    // Legacy names without ";" only where browsers take them; unknown names stay.
+    EXPECT_EQ("?a=1&copy=2&ampx&bogus;", mht::DecodeHtmlEntities("?a=1&copy=2&ampx&bogus;"));
+    EXPECT_EQ("x & y", mht::DecodeHtmlEntities("x &amp y"));
+    EXPECT_EQ("\xE4\xB8\xAD", mht::DecodeHtmlEntities("&#20013;"));
+    EXPECT_EQ("\xEF\xBF\xBD", mht::DecodeHtmlEntities("&#0;"));
+    EXPECT_EQ("&#20013;&", mht::DecodeHtmlEntities("&#20013;&#38;", false));
+}
