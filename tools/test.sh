@@ -8,5 +8,5 @@ cmake --build --preset default
 source tools/session.sh
 start_xvfb
 start_wine
-bash tools/native-tests.sh build/native >/dev/null
+bash tools/native-tests.sh build/native
 ctest --preset default
