@@ -1,5 +1,6 @@
 #include "afx/inet.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -130,6 +131,14 @@ CString CHttpFile::QueryInfo(DWORD level) const {
         value.assign(size + 1, '\0');
     }
     return CString();
+}
+
+bool CHttpFile::QueryContentLength(ULONGLONG& length) const {
+    CString text = QueryInfo(HTTP_QUERY_CONTENT_LENGTH);
+    if (text.IsEmpty()) return false;
+    char* end = nullptr;
+    length = std::strtoull(text, &end, 10);
+    return end && *end == '\0';
 }
 
 CString CHttpFile::GetFinalUrl() const {

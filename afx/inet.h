@@ -59,6 +59,8 @@ public:
     BOOL QueryInfoStatusCode(DWORD& status) const;
     // A response header as text (HTTP_QUERY_*); empty when absent.
     CString QueryInfo(DWORD level) const;
+    // The Content-Length of the response; false when it has none.
+    bool QueryContentLength(ULONGLONG& length) const;
     // The URL of the final response, after redirections.
     CString GetFinalUrl() const;
     // Up to `count` bytes of the body; 0 at its end. Throws on failure.

@@ -44,6 +44,12 @@ CString CFetchThread::FetchPage(const char* url) {
             }
             body.append(buffer, read);
         }
+        // A connection closed before the announced length is a cut-off page, not a page.
+        ULONGLONG announced;
+        if (m_pFile->QueryContentLength(announced) && announced != body.size()) {
+            CloseRequest();
+            return CString();
+        }
     } catch (const CInternetException&) {
         CloseRequest();
         return CString();

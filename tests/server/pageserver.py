@@ -1,0 +1,591 @@
+#!/usr/bin/env python3
+"""Loopback web server for Brindlow's tests (Python 3 standard library only).
+
+Usage:
+    pageserver.py --port-file FILE [--http-port N] [--tls-port N] [--selfsigned-port N]
+                  [--certs DIR] [--sample DIR] [--sample-urls FILE] [--max-seconds S]
+
+Listens on 127.0.0.1 only. Ports are chosen by the system unless given. Once every port is
+listening, FILE receives a JSON object such as {"http": 8123, "tls": 8124, "selfsigned": 8125}
+(written to a temporary name and renamed, so a reader never sees half of it). The "tls" and
+"selfsigned" ports exist only with --certs DIR: DIR holds the files of make_certs.sh (made
+there first if missing); "tls" serves the certificate signed by the test authority, and
+"selfsigned" the self-signed one. Every port serves the same routes. The server runs until
+SIGTERM or SIGINT and then exits 0; it exits by itself after --max-seconds (default 1800).
+With --sample DIR and no --http-port, the http port is 8765, the port that
+tools/sample-site/urls.txt names; --sample-urls FILE writes such a list for the actual port.
+
+Each response (headers and body) goes out in one write with TCP_NODELAY set, so no delayed
+ACK skews a timing. Connections are kept alive (every response has a Content-Length) unless
+the request says "Connection: close" or is HTTP/1.0 without keep-alive.
+
+Routes of the text fetch. Bodies are exact bytes (type text/plain unless said otherwise);
+PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then again).
+
+    /lf                 b"first line\\nsecond line\\nthird line\\n"
+    /crlf               b"first line\\r\\nsecond line\\r\\nthird line\\r\\n"
+    /nolf               b"first line\\nlast line without end"
+    /longline           PATTERN(10000), no line feed at all
+    /longlines          b"short\\n" PATTERN(4093) b"\\n" PATTERN(4094) b"\\n" PATTERN(4095) b"\\n"
+                        PATTERN(10000) b"\\n" b"tail" (no line feed after "tail")
+    /at                 b"a(at)b\\n(AT)\\n( at )\\n((at))\\n(at)(at)\\nname(at)example.com\\n"
+    /nul                b"before\\nab\\x00cd\\nafter\\n"
+    /gbk                GBK_PAGE of site_assets.py: GBK bytes, text/html; charset=gbk
+    /echo               the request's head exactly as received (request line, headers,
+                        blank line)
+    /chunked            the /lf body in Transfer-Encoding: chunked, one chunk per line
+    /empty              status 200, empty body
+    /status/N           status N with a small HTML body (none for 204 and 304); e.g. /status/404
+                        gives b"<html><head><title>404 Not Found</title></head><body>"
+                        b"<h1>404 Not Found</h1></body></html>\\n", type text/html; N outside
+                        200-599 gives 400
+    /redirect[?to=P]    302 to path P (default /lf) as an absolute URL on the host and port the
+                        request's Host header named
+    /slow/MS[/NAME]     waits MS milliseconds (at most 600000), then 200 with
+                        b"slow MS NAME\\n" (b"slow MS\\n" without NAME)
+    /silent[/MS]        reads the request and never answers; closes when the client does, or
+                        after MS (default 30000)
+    /stall[/MS]         Content-Length 20000, sends PATTERN(10000) and then nothing; closes when
+                        the client does, or after MS (default 30000)
+    /reset              Content-Length 100000, sends PATTERN(50000), waits 100 ms and resets
+                        the connection (RST: SO_LINGER 0, then close)
+    /big/N[?nolength]   PATTERN(N) streamed in pieces, never held whole (e.g. /big/20000000);
+                        with ?nolength there is no Content-Length and the connection closes
+                        at the end
+    anything else       404 as /status/404
+
+Web archive routes (a small site; files under tests/server/site/, the rest from
+site_assets.py):
+
+    /site/index.html          text/html; charset=utf-8 in the header only (no meta charset):
+                              <img> red.png, stylesheet css/main.css, icon favicon.ico, an
+                              inline <style> with url(img/inline.png), a style="" with
+                              url('img/attr.png'), <script src=js/app.js>, a missing image
+                              img/missing.png (404), an image via /site/redirect-img, and an
+                              <iframe src=frame.html>
+    /site/css/main.css        @import url("more.css"); @font-face src url(../fonts/test.woff2)
+    /site/css/more.css        .box background url(../img/bg.png)
+    /site/frame.html          a document with its own image img/frame.png
+    /site/js/app.js           application/javascript
+    /site/gbk.html            GBK page declared by <meta charset="gbk">; header text/html
+                              without a charset; shows img/red.png
+    /site/img/*.png           red, blue, inline, attr, bg, frame: image/png (binary, NUL bytes)
+    /site/img/missing.png     404
+    /site/redirect-img        302 to /site/img/blue.png (absolute URL, as /redirect)
+    /site/fonts/test.woff2    font/woff2
+    /site/favicon.ico         image/x-icon
+    /site50/index.html        50 images img/0.png .. img/49.png; each image is answered after
+                              50 ms (the page itself at once)
+
+Sample site (with --sample DIR): /sample/PATH serves DIR/PATH.
+
+Request record (these two routes are not recorded themselves):
+
+    /__requests[?path=PREFIX]  JSON list, oldest first, of {"method", "path" (the target as
+                               sent, query included), "version", "headers" ([name, value]
+                               pairs in order), "raw" (the head as text), "port" (the
+                               server's), "tls", "connection" (serial number of the TCP
+                               connection), "seq" (number of the request on it, from 1),
+                               "time" (seconds since the epoch)}
+    /__reset                   clears the record; body b"ok\\n"
+"""
+
+import argparse
+import json
+import os
+import signal
+import socket
+import socketserver
+import ssl
+import struct
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+
+import site_assets
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SITE_DIR = os.path.join(HERE, "site")
+SAMPLE_PORT = 8765
+
+ALPHABET = b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+# One streaming piece: a whole number of pattern periods, so pieces join seamlessly.
+PATTERN_PIECE = ALPHABET * 1024
+
+
+def pattern(n):
+    """The first n bytes of the endless ALPHABET cycle."""
+    whole, rest = divmod(n, len(ALPHABET))
+    return ALPHABET * whole + ALPHABET[:rest]
+
+
+LF_BODY = b"first line\nsecond line\nthird line\n"
+CRLF_BODY = b"first line\r\nsecond line\r\nthird line\r\n"
+NOLF_BODY = b"first line\nlast line without end"
+LONGLINE_BODY = pattern(10000)
+LONGLINES_BODY = b"short\n" + b"\n".join(pattern(n) for n in (4093, 4094, 4095, 10000)) + b"\ntail"
+AT_BODY = b"a(at)b\n(AT)\n( at )\n((at))\n(at)(at)\nname(at)example.com\n"
+NUL_BODY = b"before\nab\x00cd\nafter\n"
+
+FIXED_BODIES = {
+    "/lf": LF_BODY,
+    "/crlf": CRLF_BODY,
+    "/nolf": NOLF_BODY,
+    "/longline": LONGLINE_BODY,
+    "/longlines": LONGLINES_BODY,
+    "/at": AT_BODY,
+    "/nul": NUL_BODY,
+}
+
+REASONS = {
+    200: "OK", 204: "No Content", 301: "Moved Permanently", 302: "Found", 304: "Not Modified",
+    400: "Bad Request", 403: "Forbidden", 404: "Not Found", 500: "Internal Server Error",
+    502: "Bad Gateway", 503: "Service Unavailable",
+}
+
+CONTENT_TYPES = {
+    ".html": "text/html", ".htm": "text/html", ".css": "text/css",
+    ".js": "application/javascript", ".png": "image/png", ".gif": "image/gif",
+    ".jpg": "image/jpeg", ".svg": "image/svg+xml", ".ico": "image/x-icon",
+    ".woff2": "font/woff2", ".txt": "text/plain",
+}
+
+SILENT_DEFAULT_MS = 30000
+SLOW_MAX_MS = 600000
+SITE50_DELAY_S = 0.05
+IDLE_TIMEOUT_S = 120
+MAX_HEAD_BYTES = 65536
+
+
+def status_page(code):
+    if code in (204, 304):
+        return b""
+    title = "%d %s" % (code, REASONS.get(code, "Status"))
+    return ("<html><head><title>%s</title></head><body><h1>%s</h1></body></html>\n"
+            % (title, title)).encode("ascii")
+
+
+class Response:
+    def __init__(self, status=200, body=b"", content_type="text/plain", headers=()):
+        self.status = status
+        self.body = body
+        self.content_type = content_type
+        self.headers = list(headers)
+
+
+class Request:
+    def __init__(self, method, target, version, headers, raw):
+        self.method = method
+        self.target = target
+        self.version = version
+        self.headers = headers
+        self.raw = raw
+        split = urllib.parse.urlsplit(target)
+        self.path = urllib.parse.unquote(split.path)
+        self.query = urllib.parse.parse_qs(split.query, keep_blank_values=True)
+
+    def header(self, name):
+        value = None
+        for key, val in self.headers:
+            if key.lower() == name.lower():
+                value = val
+        return value
+
+    def keep_alive(self):
+        connection = (self.header("Connection") or "").lower()
+        if "close" in connection:
+            return False
+        return self.version == "HTTP/1.1" or "keep-alive" in connection
+
+
+class RequestLog:
+    """Every request the server saw, for the tests to inspect."""
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._entries = []
+
+    def add(self, entry):
+        with self._lock:
+            self._entries.append(entry)
+
+    def snapshot(self, prefix=None):
+        with self._lock:
+            return [e for e in self._entries if prefix is None or e["path"].startswith(prefix)]
+
+    def clear(self):
+        with self._lock:
+            self._entries.clear()
+
+
+def read_head(reader):
+    """Reads one request head; None when the peer closed before a request began."""
+    lines = []
+    size = 0
+    while True:
+        line = reader.readline(MAX_HEAD_BYTES + 1)
+        if not line:
+            return None if not lines else b"".join(lines)
+        size += len(line)
+        if size > MAX_HEAD_BYTES:
+            raise ValueError("request head too long")
+        if not lines and line in (b"\r\n", b"\n"):
+            continue  # stray blank lines between requests
+        lines.append(line)
+        if line in (b"\r\n", b"\n"):
+            return b"".join(lines)
+
+
+def parse_head(raw):
+    text = raw.decode("latin-1")
+    lines = text.split("\n")
+    request_line = lines[0].rstrip("\r").split()
+    if len(request_line) != 3:
+        raise ValueError("bad request line")
+    headers = []
+    for line in lines[1:]:
+        line = line.rstrip("\r")
+        if not line:
+            break
+        name, _, value = line.partition(":")
+        headers.append([name.strip(), value.strip()])
+    return Request(request_line[0], request_line[1], request_line[2], headers, text)
+
+
+def wait_for_peer_close(sock, seconds):
+    """Discards whatever the client sends until it closes or `seconds` pass."""
+    deadline = time.monotonic() + seconds
+    while True:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return
+        sock.settimeout(left)
+        try:
+            if not sock.recv(65536):
+                return
+        except (socket.timeout, OSError):
+            return
+
+
+def int_segment(parts, index, default):
+    try:
+        return int(parts[index])
+    except (IndexError, ValueError):
+        return default
+
+
+class Connection(socketserver.BaseRequestHandler):
+    """One TCP connection: any number of requests, one after the other."""
+
+    def setup(self):
+        self.sock = self.request
+        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.conn_id = self.server.next_connection_id()
+
+    def handle(self):
+        site = self.server.site
+        if self.server.tls_context is not None:
+            self.sock.settimeout(10)
+            try:
+                self.sock = self.server.tls_context.wrap_socket(self.sock, server_side=True)
+            except (ssl.SSLError, OSError):
+                return  # e.g. a client that refuses the self-signed certificate
+        self.sock.settimeout(IDLE_TIMEOUT_S)
+        self.reader = reader = self.sock.makefile("rb")
+        seq = 0
+        try:
+            while True:
+                raw = read_head(reader)
+                if raw is None:
+                    return
+                try:
+                    req = parse_head(raw)
+                except ValueError:
+                    self.send(Response(400, status_page(400), "text/html"), False)
+                    return
+                length = int(req.header("Content-Length") or 0)
+                if length:
+                    reader.read(length)
+                seq += 1
+                if not req.path.startswith("/__"):
+                    site.log.add({
+                        "method": req.method, "path": req.target, "version": req.version,
+                        "headers": req.headers, "raw": req.raw, "port": self.server.port,
+                        "tls": self.server.tls_context is not None,
+                        "connection": self.conn_id, "seq": seq, "time": time.time(),
+                    })
+                outcome = site.route(req, self)
+                keep = req.keep_alive()
+                if isinstance(outcome, Response):
+                    self.send(outcome, keep, head_only=req.method == "HEAD")
+                else:
+                    keep = keep and outcome
+                if not keep:
+                    return
+        except (OSError, ValueError):
+            return  # the client went away or sent garbage
+
+    def finish(self):
+        if self.sock is not self.request:
+            try:
+                self.sock.close()
+            except OSError:
+                pass
+
+    def head_bytes(self, status, content_type, length, keep, extra=()):
+        lines = ["HTTP/1.1 %d %s" % (status, REASONS.get(status, "Status"))]
+        if content_type:
+            lines.append("Content-Type: " + content_type)
+        if length is not None:
+            lines.append("Content-Length: %d" % length)
+        lines.append("Connection: " + ("keep-alive" if keep else "close"))
+        lines.extend("%s: %s" % pair for pair in extra)
+        return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
+
+    def send(self, response, keep, head_only=False):
+        body = b"" if head_only else response.body
+        ctype = response.content_type if response.status not in (204, 304) else None
+        length = len(response.body) if response.status not in (204, 304) else None
+        self.sock.sendall(self.head_bytes(response.status, ctype, length, keep,
+                                          response.headers) + body)
+
+    def absolute_url(self, req, path):
+        scheme = "https" if self.server.tls_context is not None else "http"
+        host = req.header("Host") or "127.0.0.1:%d" % self.server.port
+        return "%s://%s%s" % (scheme, host, path)
+
+
+class Site:
+    """The routes, shared by every port."""
+
+    def __init__(self, sample_dir=None):
+        self.log = RequestLog()
+        self.sample_dir = sample_dir
+
+    def route(self, req, conn):
+        path = req.path
+        if path == "/__requests":
+            prefix = req.query.get("path", [None])[0]
+            return Response(body=json.dumps(self.log.snapshot(prefix)).encode("utf-8"),
+                            content_type="application/json")
+        if path == "/__reset":
+            self.log.clear()
+            return Response(body=b"ok\n")
+        if path in FIXED_BODIES:
+            return Response(body=FIXED_BODIES[path])
+        parts = path.strip("/").split("/")
+        head = parts[0]
+        handler = getattr(self, "route_" + head, None) if head.isidentifier() else None
+        if handler is not None:
+            return handler(req, conn, parts)
+        return Response(404, status_page(404), "text/html")
+
+    def route_gbk(self, req, conn, parts):
+        return Response(body=site_assets.GBK_PAGE, content_type="text/html; charset=gbk")
+
+    def route_echo(self, req, conn, parts):
+        return Response(body=req.raw.encode("latin-1"))
+
+    def route_empty(self, req, conn, parts):
+        return Response(body=b"")
+
+    def route_chunked(self, req, conn, parts):
+        chunks = b"".join(b"%x\r\n%s\r\n" % (len(line), line)
+                          for line in LF_BODY.splitlines(keepends=True))
+        head = conn.head_bytes(200, "text/plain", None, req.keep_alive(),
+                               [("Transfer-Encoding", "chunked")])
+        conn.sock.sendall(head + chunks + b"0\r\n\r\n")
+        return True
+
+    def route_status(self, req, conn, parts):
+        code = int_segment(parts, 1, 400)
+        if not 200 <= code <= 599:
+            code = 400
+        return Response(code, status_page(code), "text/html")
+
+    def route_redirect(self, req, conn, parts):
+        target = req.query.get("to", ["/lf"])[0]
+        return Response(302, b"", "text/html", [("Location", conn.absolute_url(req, target))])
+
+    def route_slow(self, req, conn, parts):
+        ms = max(0, min(int_segment(parts, 1, 1000), SLOW_MAX_MS))
+        time.sleep(ms / 1000.0)
+        name = (" " + parts[2]) if len(parts) > 2 else ""
+        return Response(body=("slow %d%s\n" % (ms, name)).encode("utf-8"))
+
+    def route_silent(self, req, conn, parts):
+        wait_for_peer_close(conn.sock, int_segment(parts, 1, SILENT_DEFAULT_MS) / 1000.0)
+        return False
+
+    def route_stall(self, req, conn, parts):
+        conn.sock.sendall(conn.head_bytes(200, "text/plain", 20000, True) + pattern(10000))
+        wait_for_peer_close(conn.sock, int_segment(parts, 1, SILENT_DEFAULT_MS) / 1000.0)
+        return False
+
+    def route_reset(self, req, conn, parts):
+        conn.sock.sendall(conn.head_bytes(200, "text/plain", 100000, True) + pattern(50000))
+        time.sleep(0.1)  # let the client take the head and part of the body first
+        # Closing an SSLSocket sends no close_notify either: the client sees a bare RST.
+        conn.sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        conn.reader.close()  # the socket stays open while a file object refers to it
+        conn.sock.close()
+        return False
+
+    def route_big(self, req, conn, parts):
+        total = max(0, int_segment(parts, 1, 0))
+        declared = "nolength" not in req.query
+        keep = declared and req.keep_alive()
+        head = conn.head_bytes(200, "application/octet-stream", total if declared else None, keep)
+        piece = memoryview(PATTERN_PIECE)
+        first = min(total, len(piece))
+        conn.sock.sendall(head + piece[:first])
+        sent = first
+        while sent < total:
+            n = min(total - sent, len(piece))
+            conn.sock.sendall(piece[:n])
+            sent += n
+        return keep
+
+    def route_site(self, req, conn, parts):
+        rel = "/".join(parts[1:])
+        if rel == "redirect-img":
+            return Response(302, b"", "text/html",
+                            [("Location", conn.absolute_url(req, "/site/img/blue.png"))])
+        if rel == "gbk.html":
+            return Response(body=site_assets.GBK_PAGE, content_type="text/html")
+        if rel == "favicon.ico":
+            return Response(body=site_assets.FAVICON, content_type="image/x-icon")
+        if rel == "fonts/test.woff2":
+            return Response(body=site_assets.FAKE_WOFF2, content_type="font/woff2")
+        if rel in site_assets.SITE_IMAGES:
+            return Response(body=site_assets.SITE_IMAGES[rel], content_type="image/png")
+        response = file_response(SITE_DIR, rel)
+        if rel == "index.html" and response.status == 200:
+            response.content_type = "text/html; charset=utf-8"
+        return response
+
+    def route_site50(self, req, conn, parts):
+        rel = "/".join(parts[1:])
+        if rel == "index.html":
+            return Response(body=site_assets.site50_page(), content_type="text/html")
+        if len(parts) == 3 and parts[1] == "img" and parts[2].endswith(".png"):
+            index = int_segment([parts[2][:-4]], 0, -1)
+            if 0 <= index < site_assets.SITE50_COUNT:
+                time.sleep(SITE50_DELAY_S)
+                return Response(body=site_assets.site50_image(index), content_type="image/png")
+        return Response(404, status_page(404), "text/html")
+
+    def route_sample(self, req, conn, parts):
+        if self.sample_dir is None:
+            return Response(404, status_page(404), "text/html")
+        return file_response(self.sample_dir, "/".join(parts[1:]) or "index.html")
+
+
+def file_response(root, rel):
+    """A file below root; 404 for anything missing or outside it."""
+    root = os.path.realpath(root)
+    full = os.path.realpath(os.path.join(root, rel))
+    if not full.startswith(root + os.sep) or not os.path.isfile(full):
+        return Response(404, status_page(404), "text/html")
+    with open(full, "rb") as f:
+        body = f.read()
+    ctype = CONTENT_TYPES.get(os.path.splitext(full)[1].lower(), "application/octet-stream")
+    return Response(body=body, content_type=ctype)
+
+
+class Listener(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 128  # the archive benchmark opens many connections at once
+
+    def __init__(self, port, site, tls_context=None):
+        super().__init__(("127.0.0.1", port), Connection)
+        self.port = self.server_address[1]
+        self.site = site
+        self.tls_context = tls_context
+        self._ids = 0
+        self._ids_lock = threading.Lock()
+
+    def next_connection_id(self):
+        with self._ids_lock:
+            self._ids += 1
+            return self._ids
+
+
+CERT_FILES = ("ca.pem", "server.pem", "server.key", "selfsigned.pem", "selfsigned.key")
+
+
+def tls_contexts(cert_dir):
+    if not all(os.path.isfile(os.path.join(cert_dir, f)) for f in CERT_FILES):
+        subprocess.run([os.path.join(HERE, "make_certs.sh"), cert_dir], check=True,
+                       stdout=subprocess.DEVNULL)
+
+    def context(name):
+        ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        ctx.load_cert_chain(os.path.join(cert_dir, name + ".pem"),
+                            os.path.join(cert_dir, name + ".key"))
+        return ctx
+
+    return context("server"), context("selfsigned")
+
+
+def write_atomically(path, text):
+    temp = path + ".tmp"
+    with open(temp, "w", encoding="utf-8") as f:
+        f.write(text)
+    os.replace(temp, path)
+
+
+def sample_urls(sample_dir, port):
+    pages = sorted(f for f in os.listdir(sample_dir) if f.endswith(".html"))
+    return "".join("http://127.0.0.1:%d/sample/%s\n" % (port, p) for p in pages)
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description="Loopback web server for Brindlow's tests.")
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--http-port", type=int)
+    parser.add_argument("--tls-port", type=int, default=0)
+    parser.add_argument("--selfsigned-port", type=int, default=0)
+    parser.add_argument("--certs")
+    parser.add_argument("--sample")
+    parser.add_argument("--sample-urls")
+    parser.add_argument("--max-seconds", type=float, default=1800)
+    args = parser.parse_args(argv)
+
+    http_port = args.http_port
+    if http_port is None:
+        http_port = SAMPLE_PORT if args.sample else 0
+    site = Site(os.path.abspath(args.sample) if args.sample else None)
+    listeners = {"http": Listener(http_port, site)}
+    if args.certs:
+        trusted, selfsigned = tls_contexts(args.certs)
+        listeners["tls"] = Listener(args.tls_port, site, trusted)
+        listeners["selfsigned"] = Listener(args.selfsigned_port, site, selfsigned)
+    for listener in listeners.values():
+        threading.Thread(target=listener.serve_forever, kwargs={"poll_interval": 0.2},
+                         daemon=True).start()
+
+    if args.sample and args.sample_urls:
+        write_atomically(args.sample_urls, sample_urls(args.sample, listeners["http"].port))
+    write_atomically(args.port_file,
+                     json.dumps({name: l.port for name, l in listeners.items()}) + "\n")
+
+    stop = threading.Event()
+    for sig in (signal.SIGTERM, signal.SIGINT):
+        signal.signal(sig, lambda *_: stop.set())
+    deadline = time.monotonic() + args.max_seconds
+    while not stop.is_set() and time.monotonic() < deadline:
+        stop.wait(0.5)
+    if not stop.is_set():
+        print("pageserver: --max-seconds reached, exiting", file=sys.stderr)
+    for listener in listeners.values():
+        listener.shutdown()
+        listener.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
