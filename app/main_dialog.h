@@ -52,12 +52,11 @@ private:
     void EndBatch();
     void ShowProgress(int nHandedOut);
 
-    int m_nTotal;
-    int m_nNext;
-    int m_nThreads;
-    int m_nShown;
-    LONG m_nActive;
-    BOOL m_bRunning;
+    int m_nTotal = 0;
+    int m_nNext = 0;
+    int m_nThreads = 1;
+    int m_nShown = 0;
+    LONG m_nActive = 0;
+    BOOL m_bRunning = FALSE;
     HICON m_hIcon;
-    BOOL m_bStopping = FALSE;  // Stop pressed, waiting for the last live worker
 };
