@@ -48,4 +48,6 @@ bool SaveMhtArchive(const CString& url, const CString& textPath) {
     }
 }
 
-void CFetchThread::SaveAsMht(CString url, CString path) { SaveMhtArchive(url, path); }
+void CFetchThread::SaveAsMht(CString url, CString path) {
+    SaveMhtArchive(url, path);
+}

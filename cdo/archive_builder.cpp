@@ -1,0 +1,137 @@
+#include "cdo/archive_builder.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "cdo/resource_fetch.h"
+#include "fetch/fetch_limits.h"
+#include "mht/archive_plan.h"
+#include "mht/mail_date.h"
+
+namespace cdo {
+namespace {
+
+std::atomic<long> g_totalFetches{0};
+std::atomic<long> g_totalFailures{0};
+
+// Threads that take the plan's next fetch whenever they are free. The plan is touched only
+// under the lock; requests run outside it.
+class CFetchPool {
+public:
+    CFetchPool(mht::ArchivePlan& plan, CInternetSession& session, Clock::time_point deadline)
+        : m_plan(plan), m_session(session), m_deadline(deadline) {}
+
+    // Returns when the plan is done or the deadline has passed, every helper thread joined.
+    void Run(int threads) {
+        std::vector<std::thread> helpers;
+        try {
+            for (int i = 1; i < threads; ++i) helpers.emplace_back(&CFetchPool::Work, this);
+        } catch (const std::system_error&) {
+            // Fewer threads only make the archive slower.
+        }
+        Work();
+        for (std::thread& helper : helpers) helper.join();
+        if (m_error) std::rethrow_exception(m_error);
+    }
+
+    long fetches() const { return m_fetches; }
+    long failures() const { return m_failures; }
+
+private:
+    void Work() {
+        CHostConnections connections(m_session);
+        std::unique_lock<std::mutex> lock(m_lock);
+        try {
+            while (!m_error && Clock::now() < m_deadline) {
+                mht::FetchRequest request;
+                if (m_plan.NextFetch(request)) {
+                    size_t cap =
+                        request.kind == mht::FetchKind::kPage ? kMaxBodyBytes : m_plan.ByteBudget();
+                    lock.unlock();
+                    FetchedResource fetched;
+                    bool ok = FetchResource(connections, request.url, cap, m_deadline, fetched);
+                    lock.lock();
+                    Report(request.id, ok, fetched);
+                    m_changed.notify_all();
+                } else if (m_plan.Done()) {
+                    break;
+                } else {
+                    m_changed.wait_until(lock, m_deadline);  // documents in flight may add work
+                }
+            }
+        } catch (...) {
+            // Out of memory, most likely: the plan can no longer be trusted, so every thread
+            // stops, and Run hands the error to its caller (a thread must not end by one).
+            if (!lock.owns_lock()) lock.lock();
+            if (!m_error) m_error = std::current_exception();
+        }
+        m_changed.notify_all();
+    }
+
+    void Report(int id, bool ok, FetchedResource& fetched) {
+        ++m_fetches;
+        if (ok) {
+            m_plan.OnFetched(id, fetched.finalUrl, std::move(fetched.contentType),
+                             std::move(fetched.body));
+        } else {
+            ++m_failures;
+            m_plan.OnFailed(id);
+        }
+    }
+
+    mht::ArchivePlan& m_plan;
+    CInternetSession& m_session;
+    const Clock::time_point m_deadline;
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    long m_fetches = 0;
+    long m_failures = 0;
+    std::exception_ptr m_error;
+};
+
+std::string MailDateNow() {
+    SYSTEMTIME now;
+    ::GetSystemTime(&now);
+    return mht::FormatMailDate(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                               now.wSecond);
+}
+
+}  // namespace
+
+ArchiveResult BuildArchive(const std::string& pageUrl) {
+    ArchiveResult result;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kPageDeadlineMs);
+    mht::ArchivePlan plan(pageUrl);
+    {
+        std::unique_ptr<CInternetSession> session;
+        try {
+            session = OpenArchiveSession();
+        } catch (const CInternetException&) {
+            return result;
+        }
+        // Every connection is closed by its thread before the session goes.
+        CFetchPool pool(plan, *session, deadline);
+        pool.Run(kFetchThreads);  // throws what stopped the pool
+        result.fetches = pool.fetches();
+        result.failures = pool.failures();
+        g_totalFetches += result.fetches;
+        g_totalFailures += result.failures;
+    }
+    if (!plan.PageFetched()) return result;
+    result.archive = mht::ArchiveText(plan.Header(MailDateNow()), plan.TakeParts());
+    result.pageFetched = true;
+    return result;
+}
+
+FetchTotals ProcessFetchTotals() {
+    return FetchTotals{g_totalFetches.load(), g_totalFailures.load()};
+}
+
+}  // namespace cdo

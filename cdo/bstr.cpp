@@ -1,0 +1,32 @@
+#include "cdo/bstr.h"
+
+#include <new>
+
+namespace cdo {
+
+CBstr::CBstr(const char* ansi) {
+    if (!ansi) ansi = "";
+    int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);  // with the final NUL
+    if (wide <= 0) wide = 1;
+    m_bstr = ::SysAllocStringLen(nullptr, static_cast<UINT>(wide - 1));
+    if (!m_bstr) throw std::bad_alloc();
+    m_bstr[0] = L'\0';
+    ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, m_bstr, wide);
+}
+
+void CBstr::reset() {
+    ::SysFreeString(m_bstr);
+    m_bstr = nullptr;
+}
+
+std::string NarrowFromBstr(BSTR text) {
+    int length = static_cast<int>(::SysStringLen(text));
+    if (length == 0) return std::string();
+    int narrow = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (narrow <= 0) return std::string();
+    std::string out(static_cast<size_t>(narrow), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &out[0], narrow, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace cdo

@@ -1,0 +1,72 @@
+#include "cdo/message.h"
+
+#include <memory>
+#include <new>
+#include <string>
+
+#include "cdo/archive_builder.h"
+#include "cdo/archive_stream.h"
+#include "cdo/bstr.h"
+#include "cdo/live_objects.h"
+
+namespace cdo {
+namespace {
+
+class CMessage final : public IMessage {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessage)) {
+            *out = static_cast<IMessage*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG left = ::InterlockedDecrement(&m_refs);
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateMHTMLBody(BSTR url, long flags, BSTR, BSTR) override {
+        if (flags != cdoSuppressNone) return E_INVALIDARG;
+        m_archive.reset();
+        try {
+            ArchiveResult result = BuildArchive(NarrowFromBstr(url));
+            if (!result.pageFetched) return CDO_E_PAGE_NOT_FETCHED;
+            m_archive = std::make_shared<const std::string>(std::move(result.archive));
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (const std::exception&) {
+            return E_FAIL;  // no exception may cross the interface
+        }
+    }
+
+    HRESULT STDMETHODCALLTYPE GetStream(_Stream** stream) override {
+        if (!stream) return E_POINTER;
+        *stream = nullptr;
+        if (!m_archive) return CDO_E_NO_BODY;
+        return CreateArchiveStream(m_archive, stream);
+    }
+
+private:
+    ~CMessage() = default;
+
+    LiveObject m_live;
+    LONG m_refs = 1;
+    std::shared_ptr<const std::string> m_archive;  // null until a page was archived
+};
+
+}  // namespace
+
+HRESULT CreateMessage(IUnknown** out) {
+    if (!out) return E_POINTER;
+    *out = new (std::nothrow) CMessage();
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace cdo
