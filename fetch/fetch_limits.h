@@ -5,9 +5,10 @@
 
 // Waits of the internet session (connect, send, each receive).
 constexpr unsigned kTimeoutMs = 5000;
-// A page body above this size is dropped: 20 workers at twice the cap (the text and its line
-// ends) stay well inside the 2 GB address space.
-constexpr size_t kMaxBodyBytes = 32u * 1024 * 1024;
+// A page body above this size is dropped. A worker holds at most about four times the cap at
+// once (the body, its text with CR LF line ends, and one rewrite of that text); 20 workers then
+// stay near 1.3 GB, inside the address space of a 32-bit process.
+constexpr size_t kMaxBodyBytes = 16u * 1024 * 1024;
 // The longest one page's work may take, whatever the server does; a slow trickle is cut off.
 constexpr unsigned kPageDeadlineMs = 60000;
 // How long closing the dialog waits for live workers: a worker ends within its page deadline

@@ -2,7 +2,9 @@
 
 std::string ToCrLf(const std::string& body) {
     std::string out;
-    out.reserve(body.size() + body.size() / 16);
+    size_t lineFeeds = 0;
+    for (char c : body) lineFeeds += c == '\n';
+    out.reserve(body.size() + lineFeeds);
     for (size_t i = 0; i < body.size(); ++i) {
         if (body[i] == '\n' && (i == 0 || body[i - 1] != '\r')) out += '\r';
         out += body[i];

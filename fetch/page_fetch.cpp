@@ -33,6 +33,13 @@ CString CFetchThread::FetchPage(const char* url) {
             CloseRequest();
             return CString();
         }
+        ULONGLONG announced = 0;
+        bool hasLength = m_pFile->QueryContentLength(announced);
+        if (hasLength && announced > kMaxBodyBytes) {
+            CloseRequest();
+            return CString();
+        }
+        if (hasLength) body.reserve(static_cast<size_t>(announced));
         char buffer[65536];
         while (UINT read = m_pFile->Read(buffer, sizeof buffer)) {
             // A body too big for memory, or one that trickles in past the page's deadline,
@@ -45,8 +52,7 @@ CString CFetchThread::FetchPage(const char* url) {
             body.append(buffer, read);
         }
         // A connection closed before the announced length is a cut-off page, not a page.
-        ULONGLONG announced;
-        if (m_pFile->QueryContentLength(announced) && announced != body.size()) {
+        if (hasLength && announced != body.size()) {
             CloseRequest();
             return CString();
         }

@@ -242,7 +242,7 @@ class TestOtherPages(ArchiveCase):
 
     def test_page_that_cannot_be_fetched_leaves_no_archive(self):
         for name, path in (("status", "/site/img/missing.png"),
-                           ("toobig", "/big/%d" % (32 * 1024 * 1024 + 1))):
+                           ("toobig", "/big/%d" % (16 * 1024 * 1024 + 1))):
             with self.subTest(path=path):
                 out = os.path.join(self.folder, name + ".txt")
                 with open(out[:-4] + ".mht", "wb") as f:
