@@ -4,20 +4,14 @@
 
 #include "fetch/fetch_limits.h"
 #include "fetch/request_rules.h"
+#include "fetch/session_options.h"
 
 namespace cdo {
 
 std::unique_ptr<CInternetSession> OpenArchiveSession() {
     auto session = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
-    DWORD connectTimeout = kTimeoutMs, receiveTimeout = kTimeoutMs, sendTimeout = kTimeoutMs;
-    DWORD backoff = 1000, retries = 1;
-    session->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, 4, 0);
-    // Also copied onto every connection by GetHttpConnection: Wine honours them only there.
-    session->SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receiveTimeout, 4, 0);
-    session->SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, &sendTimeout, 4, 0);
-    session->SetOption(INTERNET_OPTION_CONNECT_BACKOFF, &backoff, 4, 0);
-    session->SetOption(INTERNET_OPTION_CONNECT_RETRIES, &retries, 4, 0);
+    SetSessionOptions(*session);
     return session;
 }
 

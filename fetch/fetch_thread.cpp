@@ -2,7 +2,7 @@
 
 #include "app/main_dialog.h"
 #include "app/shared_state.h"
-#include "fetch/fetch_limits.h"
+#include "fetch/session_options.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
 #include "urls/url_table.h"
@@ -36,13 +36,7 @@ BOOL CFetchThread::OpenSession() {
     try {
         m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                         nullptr, nullptr, 0);
-        DWORD connectTimeout = kTimeoutMs, receiveTimeout = kTimeoutMs, sendTimeout = kTimeoutMs;
-        DWORD backoff = 1000, retries = 1;
-        m_pSession->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, 4, 0);
-        m_pSession->SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receiveTimeout, 4, 0);
-        m_pSession->SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, &sendTimeout, 4, 0);
-        m_pSession->SetOption(INTERNET_OPTION_CONNECT_BACKOFF, &backoff, 4, 0);
-        m_pSession->SetOption(INTERNET_OPTION_CONNECT_RETRIES, &retries, 4, 0);
+        SetSessionOptions(*m_pSession);
         m_pSession->EnableStatusCallback(TRUE);
         return TRUE;
     } catch (const CInternetException&) {
