@@ -4,32 +4,16 @@
 #include <utility>
 
 #include "cdo/atomic_file.h"
-#include "cdo/live_objects.h"
+#include "cdo/com_object.h"
 
 namespace cdo {
 namespace {
 
-class CArchiveStream final : public _Stream {
+class CArchiveStream final : public CComObject<_Stream, IID_Stream> {
 public:
     explicit CArchiveStream(std::shared_ptr<const std::string> archive)
         : m_archive(std::move(archive)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_Stream)) {
-            *out = static_cast<_Stream*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = ::InterlockedDecrement(&m_refs);
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE SaveToFile(BSTR fileName, long options) override {
         if (::SysStringLen(fileName) == 0) return E_INVALIDARG;
@@ -42,10 +26,8 @@ public:
     }
 
 private:
-    ~CArchiveStream() = default;
+    ~CArchiveStream() override = default;
 
-    LiveObject m_live;
-    LONG m_refs = 1;
     std::shared_ptr<const std::string> m_archive;
 };
 

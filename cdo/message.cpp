@@ -7,29 +7,13 @@
 #include "cdo/archive_builder.h"
 #include "cdo/archive_stream.h"
 #include "cdo/bstr.h"
-#include "cdo/live_objects.h"
+#include "cdo/com_object.h"
 
 namespace cdo {
 namespace {
 
-class CMessage final : public IMessage {
+class CMessage final : public CComObject<IMessage, IID_IMessage> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessage)) {
-            *out = static_cast<IMessage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ::InterlockedIncrement(&m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = ::InterlockedDecrement(&m_refs);
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT STDMETHODCALLTYPE CreateMHTMLBody(BSTR url, long flags, BSTR, BSTR) override {
         if (flags != cdoSuppressNone) return E_INVALIDARG;
@@ -54,10 +38,8 @@ public:
     }
 
 private:
-    ~CMessage() = default;
+    ~CMessage() override = default;
 
-    LiveObject m_live;
-    LONG m_refs = 1;
     std::shared_ptr<const std::string> m_archive;  // null until a page was archived
 };
 
