@@ -83,8 +83,12 @@ void CMainDialog::BrowseForFolder(UINT nEditId) {
 }
 
 int CALLBACK CMainDialog::BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM, LPARAM) {
-    if (uMsg == BFFM_INITIALIZED && g_browseInitDir[0] != '\0')
-        ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(g_browseInitDir));
+    if (uMsg == BFFM_INITIALIZED && g_browseInitDir[0] != '\0') {
+        // Sent twice: some shells (Wine's) expand a freshly created folder's tree only on the
+        // first request and select it on the second; on others the repeat changes nothing.
+        for (int attempt = 0; attempt < 2; ++attempt)
+            ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(g_browseInitDir));
+    }
     return 0;
 }
 

@@ -1,0 +1,112 @@
+#include "tests/gui/test_files.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "afx/handles.h"
+
+namespace gui {
+
+namespace {
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    afx::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &found));
+    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            DeleteFileA(path.c_str());
+    }
+    find.reset();
+    RemoveDirectoryA(folder.c_str());
+}
+
+void WriteWholeFile(const std::string& path, const std::string& content) {
+    afx::UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) ||
+        written != content.size())
+        throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+    char appData[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                SHGFP_TYPE_CURRENT, appData)))
+        throw std::runtime_error("no application-data folder");
+    return std::string(appData) + "\\Brindlow\\brindlow.ini";
+}
+
+void WriteSettings(const std::string& text) {
+    const std::string path = SettingsPath();
+    CreateDirectoryA(path.substr(0, path.find_last_of('\\')).c_str(), nullptr);
+    WriteWholeFile(path, text);
+}
+
+void DeleteSettings() {
+    DeleteFileA(SettingsPath().c_str());
+}
+
+bool SettingsExist() {
+    return GetFileAttributesA(SettingsPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string SettingValue(const std::string& key, const std::string& missing) {
+    std::vector<char> value(4096, '\0');
+    GetPrivateProfileStringA("Brindlow", key.c_str(), missing.c_str(), value.data(),
+                             static_cast<DWORD>(value.size()), SettingsPath().c_str());
+    return value.data();
+}
+
+TempFolder::TempFolder() {
+    char temp[MAX_PATH] = {};
+    if (!GetTempPathA(MAX_PATH, temp)) throw std::runtime_error("no temporary folder");
+    static int counter = 0;
+    for (;;) {
+        m_path = std::string(temp) + "brindlow-gui-" + std::to_string(GetCurrentProcessId()) + "-" +
+                 std::to_string(++counter);
+        if (CreateDirectoryA(m_path.c_str(), nullptr)) return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create " + m_path);
+    }
+}
+
+TempFolder::~TempFolder() {
+    RemoveTree(m_path);
+}
+
+std::string TempFolder::MakeFolder(const std::string& name) const {
+    std::string path = m_path;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find('\\', start);
+        path += "\\" + name.substr(start, end - start);
+        CreateDirectoryA(path.c_str(), nullptr);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw std::runtime_error("cannot create " + path);
+    return path;
+}
+
+std::string TempFolder::WriteFile(const std::string& name, const std::string& content) const {
+    const std::string path = m_path + "\\" + name;
+    WriteWholeFile(path, content);
+    return path;
+}
+
+}  // namespace gui
