@@ -32,5 +32,9 @@ start_xvfb() {
 
 start_wine() {
   "$here/tools/wine-prefix.sh" "$WINEPREFIX"
-  wineserver -p </dev/null >/dev/null 2>&1 &
+  # A persistent server, and the prefix's background services started now with no output to
+  # hold: otherwise the first test's wine process starts them, they inherit that test's output
+  # pipe, and CTest waits on it until its time-out.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

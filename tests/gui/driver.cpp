@@ -208,14 +208,16 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs) {
 // --- Controls --------------------------------------------------------------------------------
 
 std::string Text(HWND window) {
-    DWORD_PTR length = 0;
-    if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length)) return std::string();
-    // The length may count characters of another encoding: leave room for two bytes each.
-    std::vector<char> buffer(2 * length + 2, '\0');
-    DWORD_PTR copied = 0;
-    if (!Send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied))
-        return std::string();
-    return std::string(buffer.data());
+    // Asked until the buffer holds the whole text, each time in one WM_GETTEXT: a length asked
+    // for separately could belong to an older text than the one copied.
+    for (size_t size = 4096;; size *= 4) {
+        std::vector<char> buffer(size, '\0');
+        DWORD_PTR copied = 0;
+        if (!Send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                  &copied))
+            return std::string();
+        if (copied + 1 < buffer.size() || size >= (1u << 24)) return std::string(buffer.data());
+    }
 }
 
 bool SetText(HWND window, const std::string& text) {

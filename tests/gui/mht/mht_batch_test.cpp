@@ -1,0 +1,260 @@
+// Format 2 ("mht文件") end to end: the real program, a URL list imported through its file
+// chooser, a batch run to its end against the loopback server, and what lands in the output
+// folder and in the server's request record.
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "afx/handles.h"
+#include "fetch/output_name.h"
+#include "tests/gui/app_fixture.h"
+#include "tests/gui/mht/mime_archive.h"
+#include "tests/gui/batch/loopback_server.h"
+
+namespace mht_gui {
+namespace {
+
+constexpr char kFinished[] = "执行结束！";
+constexpr char kCaptionStart[] = "开始";
+// "进度 n/n，" begins every progress line once the last URL has been handed out.
+std::string AllHandedOut(int total) {
+    return "进度 " + std::to_string(total) + "/" + std::to_string(total) + "，";
+}
+constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+// Nothing answers on port 1 of the loopback interface.
+constexpr char kRefused[] = "http://127.0.0.1:1/x";
+constexpr char kNotHttp[] = "ftp://127.0.0.1:1/readme.txt";
+// The batches here end within about 3 s; one that never ends fails after this.
+constexpr DWORD kBatchMs = 30000;
+
+// A GBK text of the program as UTF-8, for failure messages read on a Linux terminal.
+std::string Readable(const std::string& gbk) {
+    std::wstring wide(gbk.size(), L'\0');
+    wide.resize(::MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &wide[0],
+                                      static_cast<int>(wide.size())));
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    afx::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(::tolower(c)); });
+    return text;
+}
+
+// Length of the longest line of `text`, line ends not counted.
+size_t LongestLine(const std::string& text) {
+    size_t longest = 0;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        longest = std::max(longest, end - start);
+        start = end + 2;
+    }
+    return longest;
+}
+
+class MhtBatchTest : public gui::AppTest {
+protected:
+    void SetUp() override {
+        server_ = std::make_unique<batch::LoopbackServer>();
+        server_->ClearRecord();
+        out_ = temp_.MakeFolder("out");
+    }
+
+    // The program's archive name for `url`: its text name with ".mht" for ".txt".
+    static std::string ArchiveName(const std::string& url) {
+        std::string name = OutputFileName(CString(url)).str();
+        return name.substr(0, name.size() - 4) + ".mht";
+    }
+    std::string ArchivePath(const std::string& url) const { return out_ + "\\" + ArchiveName(url); }
+    // An archive of an earlier run at the name of `url`.
+    void PlaceOlderArchive(const std::string& url) const {
+        std::ofstream(ArchivePath(url), std::ios::binary) << "older archive\r\n";
+        ASSERT_EQ("older archive\r\n", Contents(ArchivePath(url)));
+    }
+
+    void ImportList(const std::vector<std::string>& urls) {
+        std::string lines;
+        for (const std::string& url : urls) lines += url + "\r\n";
+        ImportUrls(lines, "共导入 " + std::to_string(urls.size()) + " 条网址！");
+    }
+
+    // Clicks Run and watches the status line until the batch ends; every distinct line seen.
+    // A tight poll of its own: a progress line may last only a few milliseconds.
+    std::vector<std::string> RunToEnd() {
+        std::vector<std::string> seen;
+        if (!gui::Click(Item(gui::id::kRun))) {
+            ADD_FAILURE() << "Run could not be clicked";
+            return seen;
+        }
+        const ULONGLONG end = ::GetTickCount64() + kBatchMs;
+        while (seen.empty() || seen.back() != kFinished) {
+            const std::string line = gui::Text(Item(gui::id::kStatus));
+            if (seen.empty() || seen.back() != line) seen.push_back(line);
+            if (::GetTickCount64() >= end) {
+                ADD_FAILURE() << "the batch has not ended: " << Readable(line);
+                break;
+            }
+            ::Sleep(1);
+        }
+        return seen;
+    }
+
+    // The idle state after a batch: "执行结束！", caption "开始", button enabled.
+    void ExpectEndState() const {
+        EXPECT_EQ(kFinished, ItemText(gui::id::kStatus)) << Readable(ItemText(gui::id::kStatus));
+        EXPECT_EQ(kCaptionStart, ItemText(gui::id::kRun)) << Readable(ItemText(gui::id::kRun));
+        EXPECT_TRUE(::IsWindowEnabled(Item(gui::id::kRun)));
+    }
+
+    // Reads the archive of `url` and checks the envelope (multipart/related of an HTML page,
+    // its snapshot location), the page as the first part, and the encoded lines of each part.
+    void ReadPageArchive(const std::string& url, MimeArchive* archive) const {
+        std::string error;
+        ASSERT_TRUE(ReadArchive(Contents(ArchivePath(url)), archive, &error))
+            << ArchivePath(url) << ": " << error;
+        const std::string type = HeaderValue(archive->headers, "Content-Type");
+        EXPECT_EQ(0u, Lowered(type).find("multipart/related;")) << type;
+        EXPECT_EQ("text/html", Lowered(Param(type, "type"))) << type;
+        EXPECT_EQ("1.0", HeaderValue(archive->headers, "MIME-Version"));
+        EXPECT_EQ(url, HeaderValue(archive->headers, "Snapshot-Content-Location"));
+        ASSERT_FALSE(archive->parts.empty()) << ArchivePath(url);
+        const MimeHeaders& page = archive->parts[0].headers;
+        EXPECT_EQ(url, HeaderValue(page, "Content-Location"));
+        EXPECT_EQ(0u, Lowered(HeaderValue(page, "Content-Type")).find("text/html"));
+        for (const MimePart& part : archive->parts) {
+            const std::string location = HeaderValue(part.headers, "Content-Location");
+            const std::string encoding =
+                Lowered(HeaderValue(part.headers, "Content-Transfer-Encoding"));
+            EXPECT_TRUE(encoding == "base64" || encoding == "quoted-printable")
+                << location << ": " << encoding;
+            EXPECT_LE(LongestLine(part.body), 76u) << location;
+        }
+    }
+
+    std::unique_ptr<batch::LoopbackServer> server_;
+    std::string out_;
+};
+
+TEST_F(MhtBatchTest, ABatchSavesOneArchivePerFetchedPageAndNothingForTheRest) {
+    const std::string index = server_->Http("/site/index.html");
+    const std::string gbk = server_->Http("/site/gbk.html");
+    const std::string notFound = server_->Http("/status/404");
+    const std::vector<std::string> urls = {index, notFound, gbk, kRefused, kNotHttp};
+    // Older archives: one replaced by the new page, the others deleted by the failures.
+    for (const std::string& url : {index, notFound, std::string(kRefused), std::string(kNotHttp)})
+        ASSERT_NO_FATAL_FAILURE(PlaceOlderArchive(url));
+
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 3)));
+    ASSERT_TRUE(gui::IsChecked(Item(gui::id::kFormatMht)));
+    ASSERT_NO_FATAL_FAILURE(ImportList(urls));
+    RunToEnd();
+    ExpectEndState();
+
+    std::vector<std::string> expected = {ArchiveName(index), ArchiveName(gbk)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, FilesIn(out_)) << "no text file, no temporary file, no failed page";
+
+    MimeArchive page;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(index, &page));
+    const std::vector<std::string> locations = page.Locations();
+    for (const char* resource : {"/site/img/red.png", "/site/frame.html", "/site/img/frame.png",
+                                 "/site/css/main.css", "/site/css/more.css", "/site/img/bg.png"})
+        EXPECT_TRUE(Contains(locations, server_->Http(resource))) << "no part for " << resource;
+    EXPECT_FALSE(Contains(locations, server_->Http("/site/img/missing.png")))
+        << "a resource that answered 404 is left out";
+
+    MimeArchive gbkPage;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(gbk, &gbkPage));
+    EXPECT_TRUE(Contains(gbkPage.Locations(), server_->Http("/site/img/red.png")));
+    const std::string type = HeaderValue(gbkPage.parts[0].headers, "Content-Type");
+    EXPECT_EQ("gbk", Lowered(Param(type, "charset"))) << "the page's own charset: " << type;
+}
+
+TEST_F(MhtBatchTest, WhenEveryPageFailsNoFileIsLeftAndEveryJobIsCounted) {
+    // Pages that answer 404 and 500, a port that refuses, a body over the cap, a body cut off
+    // half-way (it also keeps a worker busy long enough for the progress to be seen).
+    const std::vector<std::string> paths = {"/status/404", "/status/500", "/site/img/missing.png",
+                                            "/big/17000000", "/stall/1500"};
+    std::vector<std::string> urls = {kRefused};
+    for (const std::string& path : paths) urls.push_back(server_->Http(path));
+    for (const std::string& url : urls) ASSERT_NO_FATAL_FAILURE(PlaceOlderArchive(url));
+
+    // Format and thread count chosen in the form, as a user would before Run.
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 1, 1)));
+    ASSERT_TRUE(gui::Click(Item(gui::id::kFormatMht)));
+    ASSERT_TRUE(gui::IsChecked(Item(gui::id::kFormatMht)));
+    ASSERT_TRUE(gui::SetText(Item(gui::id::kThreads), "2"));
+    ASSERT_NO_FATAL_FAILURE(ImportList(urls));
+    const std::vector<std::string> seen = RunToEnd();
+    ExpectEndState();
+
+    EXPECT_TRUE(FilesIn(out_).empty()) << FilesIn(out_).size() << " files left, first "
+                                       << (FilesIn(out_).empty() ? "" : FilesIn(out_)[0]);
+    const std::string allOut = AllHandedOut(static_cast<int>(urls.size()));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
+                            [&](const std::string& line) { return line.rfind(allOut, 0) == 0; }))
+        << "the progress never read " << Readable(allOut);
+    // Each job ran: the server saw every page it serves asked for.
+    for (const std::string& path : paths)
+        EXPECT_FALSE(server_->Requests(path).empty()) << path << " was never requested";
+}
+
+TEST_F(MhtBatchTest, EachResourceOfAPageIsRequestedOnceWithTheFixedHeaders) {
+    const std::string index = server_->Http("/site/index.html");
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 1)));
+    ASSERT_NO_FATAL_FAILURE(ImportList({index}));
+    RunToEnd();
+    ExpectEndState();
+    ASSERT_EQ(std::vector<std::string>{ArchiveName(index)}, FilesIn(out_));
+
+    std::map<std::string, int> counts;
+    for (const batch::RecordedRequest& request : server_->Requests("/site/")) {
+        ++counts[request.path];
+        EXPECT_EQ(std::vector<std::string>{"*/*"}, request.HeaderValues("Accept")) << request.path;
+        EXPECT_EQ(std::vector<std::string>{kUserAgent}, request.HeaderValues("User-Agent"))
+            << request.path;
+    }
+    // The page, its stylesheets (one imported by the other), font, images, icon, script,
+    // frame and the frame's image; the missing image and the redirect are asked for too.
+    const std::map<std::string, int> once = {
+        {"/site/index.html", 1},       {"/site/css/main.css", 1},    {"/site/css/more.css", 1},
+        {"/site/fonts/test.woff2", 1}, {"/site/img/bg.png", 1},      {"/site/favicon.ico", 1},
+        {"/site/img/inline.png", 1},   {"/site/img/attr.png", 1},    {"/site/js/app.js", 1},
+        {"/site/img/red.png", 1},      {"/site/img/missing.png", 1}, {"/site/redirect-img", 1},
+        {"/site/img/blue.png", 1},     {"/site/frame.html", 1},      {"/site/img/frame.png", 1}};
+    EXPECT_EQ(once, counts);
+}
+
+}  // namespace
+}  // namespace mht_gui
