@@ -82,7 +82,8 @@ int CString::Replace(char from, char to) {
 CString& CString::MakeLower() {
     for (size_t i = 0; i < m_text.size();) {
         size_t len = CharLength(m_text, i);
-        if (len == 1 && m_text[i] >= 'A' && m_text[i] <= 'Z') m_text[i] = static_cast<char>(m_text[i] - 'A' + 'a');
+        if (len == 1 && m_text[i] >= 'A' && m_text[i] <= 'Z')
+            m_text[i] = static_cast<char>(m_text[i] - 'A' + 'a');
         i += len;
     }
     return *this;

@@ -75,7 +75,9 @@ public:
 
 private:
     size_t Clamp(int n) const {
-        return n < 0 ? 0 : (static_cast<size_t>(n) > m_text.size() ? m_text.size() : static_cast<size_t>(n));
+        return n < 0 ? 0
+                     : (static_cast<size_t>(n) > m_text.size() ? m_text.size()
+                                                               : static_cast<size_t>(n));
     }
 
     std::string m_text;

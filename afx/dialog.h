@@ -34,8 +34,8 @@ MessageMapEntry OnMessage(UINT message, void (T::*f)()) {
 }
 template <class T>
 MessageMapEntry OnClicked(UINT id, void (T::*f)()) {
-    return {WM_COMMAND, BN_CLICKED, id, static_cast<void (CDialog::*)()>(f), nullptr, nullptr,
-            nullptr};
+    return {WM_COMMAND, BN_CLICKED, id,     static_cast<void (CDialog::*)()>(f),
+            nullptr,    nullptr,    nullptr};
 }
 template <class T>
 MessageMapEntry OnTimer(void (T::*f)(UINT_PTR)) {
@@ -48,7 +48,12 @@ MessageMapEntry OnQueryDragIcon(HCURSOR (T::*f)()) {
 }
 template <class T>
 MessageMapEntry OnMessage(UINT message, LRESULT (T::*f)(WPARAM, LPARAM)) {
-    return {message, 0, 0, nullptr, nullptr, nullptr,
+    return {message,
+            0,
+            0,
+            nullptr,
+            nullptr,
+            nullptr,
             static_cast<LRESULT (CDialog::*)(WPARAM, LPARAM)>(f)};
 }
 

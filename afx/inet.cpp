@@ -65,7 +65,8 @@ CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD a
 BOOL CInternetSession::SetOption(DWORD option, LPVOID value, DWORD length, DWORD) {
     if (length == sizeof(DWORD)) {
         DWORD number = *static_cast<DWORD*>(value);
-        if (option == INTERNET_OPTION_RECEIVE_TIMEOUT || option == INTERNET_OPTION_DATA_RECEIVE_TIMEOUT)
+        if (option == INTERNET_OPTION_RECEIVE_TIMEOUT ||
+            option == INTERNET_OPTION_DATA_RECEIVE_TIMEOUT)
             m_dwReceiveTimeout = number;
         if (option == INTERNET_OPTION_SEND_TIMEOUT || option == INTERNET_OPTION_DATA_SEND_TIMEOUT)
             m_dwSendTimeout = number;

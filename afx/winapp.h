@@ -29,4 +29,6 @@ HINSTANCE AfxGetInstanceHandle();
 // Kept for the start-up sequence: ActiveX hosting and 3-D controls need no set-up here; the
 // controls take the system's visual style from the manifest.
 inline void AfxEnableControlContainer() {}
-inline BOOL Enable3dControls() { return TRUE; }
+inline BOOL Enable3dControls() {
+    return TRUE;
+}

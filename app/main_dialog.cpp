@@ -50,9 +50,13 @@ void CMainDialog::OnPaint() {
     dc.DrawIcon(x, y, m_hIcon);
 }
 
-HCURSOR CMainDialog::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CMainDialog::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
 
-void CMainDialog::OnAbout() { g_core->showAbout(); }
+void CMainDialog::OnAbout() {
+    g_core->showAbout();
+}
 
 BOOL CMainDialog::PreTranslateMessage(MSG* msg) {
     // Enter and Esc would end the dialog: it closes only from its title bar.

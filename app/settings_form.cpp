@@ -55,7 +55,9 @@ BOOL CMainDialog::ReadForm(BOOL bValidate) {
     return FALSE;
 }
 
-void CMainDialog::OnBrowse() { BrowseForFolder(IDC_OUTDIR); }
+void CMainDialog::OnBrowse() {
+    BrowseForFolder(IDC_OUTDIR);
+}
 
 void CMainDialog::BrowseForFolder(UINT nEditId) {
     // A text that does not fit the buffer pre-selects nothing rather than a cut-off path.
@@ -87,7 +89,8 @@ int CALLBACK CMainDialog::BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM, LPARA
         // Sent twice: some shells (Wine's) expand a freshly created folder's tree only on the
         // first request and select it on the second; on others the repeat changes nothing.
         for (int attempt = 0; attempt < 2; ++attempt)
-            ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(g_browseInitDir));
+            ::SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE,
+                           reinterpret_cast<LPARAM>(g_browseInitDir));
     }
     return 0;
 }

@@ -14,7 +14,6 @@ public:
     explicit CArchiveStream(std::shared_ptr<const std::string> archive)
         : m_archive(std::move(archive)) {}
 
-
     HRESULT STDMETHODCALLTYPE SaveToFile(BSTR fileName, long options) override {
         if (::SysStringLen(fileName) == 0) return E_INVALIDARG;
         try {

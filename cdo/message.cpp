@@ -14,7 +14,6 @@ namespace {
 
 class CMessage final : public CComObject<IMessage, IID_IMessage> {
 public:
-
     HRESULT STDMETHODCALLTYPE CreateMHTMLBody(BSTR url, long flags, BSTR, BSTR) override {
         if (flags != cdoSuppressNone) return E_INVALIDARG;
         m_archive.reset();

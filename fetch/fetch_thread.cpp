@@ -11,7 +11,9 @@ CFetchThread::CFetchThread(AFX_THREADPROC proc, tagJob* job) : CWinThread(proc, 
     job->pThread = this;
 }
 
-CFetchThread::~CFetchThread() { CloseAll(); }
+CFetchThread::~CFetchThread() {
+    CloseAll();
+}
 
 UINT CFetchThread::FetchThreadProc(LPVOID param) {
     std::unique_ptr<tagJob> job(static_cast<tagJob*>(param));

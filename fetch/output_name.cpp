@@ -18,8 +18,9 @@ bool IsDeviceName(const CString& stem) {
     for (const char* name : kNames)
         if (lower == name) return true;
     const char* s = lower.GetString();
-    return lower.GetLength() == 4 && (std::strncmp(s, "com", 3) == 0 || std::strncmp(s, "lpt", 3) == 0) &&
-           s[3] >= '1' && s[3] <= '9';
+    return lower.GetLength() == 4 &&
+           (std::strncmp(s, "com", 3) == 0 || std::strncmp(s, "lpt", 3) == 0) && s[3] >= '1' &&
+           s[3] <= '9';
 }
 
 }  // namespace

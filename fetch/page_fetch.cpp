@@ -22,8 +22,8 @@ CString CFetchThread::FetchPage(const char* url) {
         m_pConnection.reset(m_pSession->GetHttpConnection(server, port, nullptr, nullptr));
         DWORD flags = kRequestFlags;
         if (service == AFX_INET_SERVICE_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        m_pFile.reset(m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr,
-                                                 0, nullptr, nullptr, flags));
+        m_pFile.reset(m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, nullptr, 0,
+                                                 nullptr, nullptr, flags));
         m_pFile->AddRequestHeaders(kAcceptHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
         m_pFile->AddRequestHeaders(kUserAgentHeader, HTTP_ADDREQ_FLAG_ADD_IF_NEW, -1);
         m_pFile->SendRequest(nullptr, 0, nullptr, 0);

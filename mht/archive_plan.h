@@ -31,7 +31,7 @@ constexpr size_t kMaxResources = 200;
 // Bodies of the resources together; with the page (at most 16 MB) and the encoded archive an
 // archive stays under about 60 MB, so 20 of them at once fit a 32-bit process.
 constexpr size_t kMaxArchiveBytes = 8u * 1024 * 1024;
-constexpr int kMaxFrameDepth = 2;                       // a frame in a frame in the page, no deeper
+constexpr int kMaxFrameDepth = 2;   // a frame in a frame in the page, no deeper
 constexpr int kMaxImportDepth = 4;  // @import chains below a linked sheet or <style> block
 
 struct PlanLimits {

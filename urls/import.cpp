@@ -52,4 +52,6 @@ void CMainDialog::OnImport() {
     }
 }
 
-void CMainDialog::SetStatus(CString text) { GetDlgItem(IDC_STATUS).SetWindowText(text); }
+void CMainDialog::SetStatus(CString text) {
+    GetDlgItem(IDC_STATUS).SetWindowText(text);
+}

@@ -15,4 +15,6 @@ extern char* g_urlTable;
 bool AllocateUrlTable();
 void FreeUrlTable();
 
-inline char* UrlSlot(int index) { return g_urlTable + static_cast<size_t>(index) * kUrlSlotSize; }
+inline char* UrlSlot(int index) {
+    return g_urlTable + static_cast<size_t>(index) * kUrlSlotSize;
+}

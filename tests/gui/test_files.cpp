@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -107,6 +110,25 @@ std::string TempFolder::WriteFile(const std::string& name, const std::string& co
     const std::string path = m_path + "\\" + name;
     WriteWholeFile(path, content);
     return path;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    afx::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* content) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    *content = bytes.str();
+    return true;
 }
 
 }  // namespace gui

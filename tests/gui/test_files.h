@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace gui {
 
@@ -15,6 +16,11 @@ bool SettingsExist();
 // A value of section [Brindlow], read as the system's profile functions read it; `missing`
 // when there is no such key.
 std::string SettingValue(const std::string& key, const std::string& missing = "<none>");
+
+// Every file of `folder` (names only, sorted).
+std::vector<std::string> FilesIn(const std::string& folder);
+// The whole content of a file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* content);
 
 // A new folder under the temporary folder, removed with all it holds at destruction.
 class TempFolder {

@@ -70,8 +70,13 @@ TEST(UrlListTest, EmptyFileAndByteOrderMark) {
     ASSERT_EQ(2, bom.result.count);
     EXPECT_STREQ("http://a/", bom.slot(0));
     // Only at the very start: elsewhere the bytes are part of the line.
-    Imported inner = Import("a\n\xEF\xBB\xBF" "b\n");
-    EXPECT_STREQ("\xEF\xBB\xBF" "b", inner.slot(1));
+    Imported inner = Import(
+        "a\n\xEF\xBB\xBF"
+        "b\n");
+    EXPECT_STREQ(
+        "\xEF\xBB\xBF"
+        "b",
+        inner.slot(1));
     // A BOM alone on the first line leaves an empty line, which is skipped.
     EXPECT_EQ(1, Import("\xEF\xBB\xBF\nx\n").result.count);
 }

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
-#include "afx/handles.h"
 #include "fetch/output_name.h"
 
 namespace batch {
@@ -36,25 +33,6 @@ std::string SlowPath(int ms, const std::string& name) {
 
 std::vector<std::string> FromRun(const std::vector<std::string>& lines) {
     return std::vector<std::string>(std::find(lines.begin(), lines.end(), kRunning), lines.end());
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    afx::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool ReadWholeFile(const std::string& path, std::string* content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    *content = bytes.str();
-    return true;
 }
 
 bool FileExists(const std::string& path) {

@@ -32,10 +32,8 @@ std::string SlowPath(int ms, const std::string& name);
 // The lines from the first "正在运行..." on: what one batch showed.
 std::vector<std::string> FromRun(const std::vector<std::string>& lines);
 
-// Every file of `folder` (names only, sorted).
-std::vector<std::string> FilesIn(const std::string& folder);
-// The whole content of a file; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* content);
+using gui::FilesIn;
+using gui::ReadWholeFile;
 bool FileExists(const std::string& path);
 
 class BatchTest : public gui::AppTest {

@@ -5,12 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "afx/handles.h"
 #include "tests/gui/batch/json_value.h"
+#include "tests/gui/test_files.h"
 
 namespace batch {
 
@@ -30,12 +29,10 @@ std::string WindowsPath(std::string path) {
     return "Z:" + path;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+std::string ReadPortsFile(const std::string& path) {
+    std::string content;
+    if (!gui::ReadWholeFile(path, &content)) throw std::runtime_error("cannot read " + path);
+    return content;
 }
 
 // The body of a GET for an address of the server; throws when the server does not answer.
@@ -77,7 +74,7 @@ LoopbackServer::LoopbackServer() {
     const char* portsFile = std::getenv("BRINDLOW_SERVER_PORTS");
     if (!portsFile || !*portsFile)
         throw std::runtime_error("BRINDLOW_SERVER_PORTS names no ports file of a test server");
-    const JsonValue ports = ParseJson(ReadWholeFile(WindowsPath(portsFile)));
+    const JsonValue ports = ParseJson(ReadPortsFile(WindowsPath(portsFile)));
     m_http = PortOf(ports, "http");
     m_tls = PortOf(ports, "tls");
     m_selfSigned = PortOf(ports, "selfsigned");

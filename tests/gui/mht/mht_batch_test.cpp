@@ -7,11 +7,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "afx/handles.h"
 #include "fetch/output_name.h"
 #include "tests/gui/app_fixture.h"
 #include "tests/gui/mht/mime_archive.h"
@@ -44,21 +42,10 @@ std::string Readable(const std::string& gbk) {
     return utf8;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    afx::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::string content;
+    gui::ReadWholeFile(path, &content);
+    return content;
 }
 
 bool Contains(const std::vector<std::string>& list, const std::string& value) {
@@ -183,7 +170,7 @@ TEST_F(MhtBatchTest, ABatchSavesOneArchivePerFetchedPageAndNothingForTheRest) {
 
     std::vector<std::string> expected = {ArchiveName(index), ArchiveName(gbk)};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(expected, FilesIn(out_)) << "no text file, no temporary file, no failed page";
+    EXPECT_EQ(expected, gui::FilesIn(out_)) << "no text file, no temporary file, no failed page";
 
     MimeArchive page;
     ASSERT_NO_FATAL_FAILURE(ReadPageArchive(index, &page));
@@ -219,8 +206,9 @@ TEST_F(MhtBatchTest, WhenEveryPageFailsNoFileIsLeftAndEveryJobIsCounted) {
     const std::vector<std::string> seen = RunToEnd();
     ExpectEndState();
 
-    EXPECT_TRUE(FilesIn(out_).empty()) << FilesIn(out_).size() << " files left, first "
-                                       << (FilesIn(out_).empty() ? "" : FilesIn(out_)[0]);
+    EXPECT_TRUE(gui::FilesIn(out_).empty())
+        << gui::FilesIn(out_).size() << " files left, first "
+        << (gui::FilesIn(out_).empty() ? "" : gui::FilesIn(out_)[0]);
     const std::string allOut = AllHandedOut(static_cast<int>(urls.size()));
     EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
                             [&](const std::string& line) { return line.rfind(allOut, 0) == 0; }))
@@ -236,7 +224,7 @@ TEST_F(MhtBatchTest, EachResourceOfAPageIsRequestedOnceWithTheFixedHeaders) {
     ASSERT_NO_FATAL_FAILURE(ImportList({index}));
     RunToEnd();
     ExpectEndState();
-    ASSERT_EQ(std::vector<std::string>{ArchiveName(index)}, FilesIn(out_));
+    ASSERT_EQ(std::vector<std::string>{ArchiveName(index)}, gui::FilesIn(out_));
 
     std::map<std::string, int> counts;
     for (const batch::RecordedRequest& request : server_->Requests("/site/")) {
