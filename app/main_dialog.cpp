@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "afx/winapp.h"
+#include "app/icon_position.h"
 #include "app/shared_state.h"
 #include "core/ccore.h"
 
@@ -45,9 +46,8 @@ void CMainDialog::OnPaint() {
     int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
     RECT rect;
     GetClientRect(&rect);
-    int x = (rect.right - rect.left - cx + 1) / 2;
-    int y = (rect.bottom - rect.top - cy + 1) / 2;
-    dc.DrawIcon(x, y, m_hIcon);
+    IconOrigin origin = CenteredIconOrigin(rect.right - rect.left, rect.bottom - rect.top, cx, cy);
+    dc.DrawIcon(origin.x, origin.y, m_hIcon);
 }
 
 HCURSOR CMainDialog::OnQueryDragIcon() {

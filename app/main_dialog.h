@@ -4,11 +4,9 @@
 #include <windows.h>
 
 #include "afx/dialog.h"
+#include "fetch/fetch_thread.h"
 #include "res/resource.h"
 
-// Posted once by every started worker when it is finished (wParam: URL index, or 0 with
-// lParam -1 when its internet session could not be opened).
-constexpr UINT WM_JOB_DONE = WM_USER + 2;
 // The scheduler's timer: starts workers while a batch runs.
 constexpr UINT_PTR IDT_SCHEDULE = 1;
 constexpr UINT kSchedulePeriodMs = 200;

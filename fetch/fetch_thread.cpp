@@ -1,6 +1,5 @@
 #include "fetch/fetch_thread.h"
 
-#include "app/main_dialog.h"
 #include "app/shared_state.h"
 #include "fetch/session_options.h"
 #include "fetch/output_name.h"
