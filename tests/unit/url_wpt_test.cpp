@@ -86,8 +86,13 @@ TEST(UrlWpt, HttpEntriesParseAsBrowsersDo) {
             continue;
         }
         const std::string want = entry["href"];
+        url::Url again;
         if (ok && out.Href() == want) {
             ++tally.passed;
+            // The serialized form reads back as itself.
+            if (!url::Parse(want, nullptr, again, hooks) || again.Href() != want) {
+                tally.failures.push_back(label + ": " + want + " does not read back as itself");
+            }
         } else {
             tally.failures.push_back(label + " gave " + (ok ? out.Href() : "failure") + ", want " +
                                      want);
