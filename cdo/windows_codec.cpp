@@ -95,6 +95,22 @@ bool FromWide(unsigned codePage, std::wstring_view wide, std::string& out, bool*
     return true;
 }
 
+// Where browsers' encoders differ from the code page's table: the Japanese ones send the minus
+// sign as the full-width hyphen-minus and yen and overline as their ASCII bytes, and GB18030
+// has no form for U+E5E5.
+void AdjustAsBrowsersEncode(unsigned codePage, std::wstring& wide) {
+    if (codePage != 932 && codePage != 20932) return;
+    for (wchar_t& c : wide) {
+        if (c == 0x2212) c = 0xFF0D;
+        if (c == 0x00A5) c = L'\\';
+        if (c == 0x203E) c = L'~';
+    }
+}
+
+bool HasNoFormIn(unsigned codePage, wchar_t c) {
+    return (codePage == 936 || codePage == 54936) && c == 0xE5E5;
+}
+
 }  // namespace
 
 unsigned CodePageOfCharset(std::string_view charset) {
@@ -113,6 +129,9 @@ bool CWindowsCodec::Decode(std::string_view charset, std::string_view bytes,
                            std::string& utf8) const {
     unsigned codePage = CodePageOfCharset(charset);
     std::wstring wide;
+    if (codePage == 54936 && ToWide(codePage, bytes, wide))
+        return FromWide(CP_UTF8, wide, utf8, nullptr);
+    if (codePage == 54936) codePage = 936;  // see Encode
     return codePage != 0 && ToWide(codePage, bytes, wide) && FromWide(CP_UTF8, wide, utf8, nullptr);
 }
 
@@ -121,8 +140,12 @@ bool CWindowsCodec::Encode(std::string_view charset, std::string_view utf8,
     unsigned codePage = CodePageOfCharset(charset);
     std::wstring wide;
     if (codePage == 0 || !ToWide(CP_UTF8, utf8, wide)) return false;
+    AdjustAsBrowsersEncode(codePage, wide);
     bool lossy = false;
+    // Wine has no GB18030 tables; GBK is the same for every character a page is likely to hold.
+    if (codePage == 54936 && !FromWide(codePage, wide, bytes, &lossy)) codePage = 936;
     if (!FromWide(codePage, wide, bytes, &lossy)) return false;
+    lossy = lossy || wide.find(static_cast<wchar_t>(0xE5E5)) != std::wstring::npos;
     if (!lossy) return true;
     // Some character does not fit: convert one character at a time, writing those that do
     // not as their percent-encoded "&#N;", as browsers send them.
@@ -137,7 +160,7 @@ bool CWindowsCodec::Encode(std::string_view charset, std::string_view utf8,
         if (!FromWide(codePage, std::wstring_view(wide).substr(i, len), piece, &missing)) {
             return false;
         }
-        if (missing) {
+        if (missing || HasNoFormIn(codePage, wide[i])) {
             unsigned long cp =
                 len == 2 ? 0x10000 + ((wide[i] - 0xD800) << 10) + (wide[i + 1] - 0xDC00) : wide[i];
             bytes += "%26%23" + std::to_string(cp) + "%3B";

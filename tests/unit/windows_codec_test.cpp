@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mht/archive_plan.h"
+#include "urls/url_parser.h"
 
 namespace {
 
@@ -48,6 +49,47 @@ TEST(WindowsCodecTest, PlanRequestsAGbkPagesImageAsABrowserDoes) {
                    "<img src=\"\xCE\xC4.png?q=\xCB\xD1\xCB\xF7\">");
     ASSERT_TRUE(plan.NextFetch(r));
     EXPECT_EQ("http://127.0.0.1:8000/%E4%B8%AD/%E6%96%87.png?q=%CB%D1%CB%F7", r.url);
+}
+
+// The web-platform-tests percent-encoding data: a query in each charset, as browsers send it.
+TEST(WindowsCodecTest, QueriesInThePagesCharsetAsTheSharedDataGivesThem) {
+    struct Entry {
+        const char* input;  // UTF-8
+        const char* charset;
+        const char* query;
+    };
+    const Entry entries[] = {
+        {"\xE2\x80\xA0", "big5", "%26%238224%3B"},
+        {"\xE2\x80\xA0", "euc-kr", "%A2%D3"},
+        {"\xE2\x80\xA0", "utf-8", "%E2%80%A0"},
+        {"\xE2\x80\xA0", "windows-1252", "%86"},
+        {"\x0E"
+         "A",
+         "big5", "%0EA"},
+        {"\x0E"
+         "A",
+         "utf-8", "%0EA"},
+        {"\xE2\x80\xBE\\", "utf-8", "%E2%80%BE\\"},
+        {"\xEE\x97\xA5", "gb18030", "%26%2358853%3B"},
+        {"\xEE\x97\xA5", "utf-8", "%EE%97%A5"},
+        {"\xE2\x88\x92", "shift_jis", "%81|"},
+        {"\xE2\x88\x92", "utf-8", "%E2%88%92"},
+        {"\xC2\xA2", "iso-8859-2", "%26%23162%3B"},
+        {"\xC2\xA2", "utf-8", "%C2%A2"},
+        {"\xC3\xA1|", "utf-8", "%C3%A1|"},
+    };
+    const cdo::CWindowsCodec codec;
+    for (const Entry& e : entries) {
+        url::Hooks hooks;
+        hooks.encodeQuery = [&](const std::string& utf8) {
+            std::string bytes;
+            EXPECT_TRUE(codec.Encode(e.charset, utf8, bytes)) << e.charset;
+            return bytes;
+        };
+        url::Url u;
+        ASSERT_TRUE(url::Parse(std::string("http://h/?") + e.input, nullptr, u, hooks));
+        EXPECT_EQ(e.query, u.query) << e.charset;
+    }
 }
 
 }  // namespace
