@@ -34,6 +34,16 @@ TEST(WindowsCodecTest, HostsToIdnaAscii) {
     std::string ascii;
     ASSERT_TRUE(codec.HostToAscii("\xE4\xB8\xAD\xE6\x96\x87.cn", ascii));
     EXPECT_EQ("xn--fiq228c.cn", ascii);
+    // Hosts already in their ASCII form are asked about too (for their "xn--" labels).
+    ASSERT_TRUE(codec.HostToAscii("xn--fiq228c.cn", ascii));
+    EXPECT_EQ("xn--fiq228c.cn", ascii);
+    url::Url u;
+    url::Hooks hooks;
+    hooks.toAscii = [&](const std::string& host, std::string& out) {
+        return codec.HostToAscii(host, out);
+    };
+    ASSERT_TRUE(url::Parse("http://XN--FIQ228C.\xE4\xB8\xAD\xE5\x9B\xBD/", nullptr, u, hooks));
+    EXPECT_EQ("xn--fiq228c.xn--fiqs8s", u.host);
 }
 
 TEST(WindowsCodecTest, PlanRequestsAGbkPagesImageAsABrowserDoes) {
