@@ -121,7 +121,8 @@ TEST(UrlWpt, HttpEntriesParseAsBrowsersDo) {
     std::cout << "valid: " << valid.passed << "/" << valid.run << ", rejected: " << invalid.passed
               << "/" << invalid.run << "; with IDNA hosts (" << needsIdna << "): valid "
               << idnaValid.passed << "/" << idnaValid.run << ", rejected " << idnaInvalid.passed
-              << "/" << idnaInvalid.run << "\n";
+              << "/" << idnaInvalid.run << ", skipped without IDNA "
+              << idnaValid.skipped + idnaInvalid.skipped << "\n";
     for (const std::string& f : idnaValid.failures) std::cout << "IDNA: " << f << "\n";
     for (const std::string& f : idnaInvalid.failures) std::cout << "IDNA: " << f << "\n";
     for (const std::string& f : valid.failures) ADD_FAILURE() << f;
