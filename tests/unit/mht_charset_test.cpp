@@ -90,7 +90,9 @@ std::vector<std::string> Requests(const std::string& pageUrl, const std::string&
 
 TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     const std::string page = std::string("<meta charset=gbk><img src=\"") + kZhGbk +
-                             ".png?q=" + kSearchGbk + "\"><link rel=stylesheet href=s.css>";
+                             ".png?q=" + kSearchGbk + "\"><link rel=stylesheet href=s.css>" +
+                             // A character reference beside the page's own bytes.
+                             "<img src=\"&#20013;\xCE\xC4.jpg\">";
     // The sheet names no charset: it is read in the page's.
     const std::string css = std::string("a{background:url(") + kZhGbk + ".gif?q=" + kSearchGbk +
                             ")} b{background:url(u.gif?q=\xFF)}";
@@ -100,6 +102,7 @@ TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     EXPECT_EQ((std::vector<std::string>{
                   "http://127.0.0.1:8000/s.css",
                   std::string("http://127.0.0.1:8000/") + kZhPath + ".png" + gbkQuery,
+                  std::string("http://127.0.0.1:8000/") + kZhPath + ".jpg",
                   std::string("http://127.0.0.1:8000/") + kZhPath + ".gif" + gbkQuery,
                   // A byte no charset here can read stays as it is.
                   "http://127.0.0.1:8000/u.gif?q=%FF",
@@ -108,7 +111,7 @@ TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     // A UTF-8 sheet linked from the GBK page: its own charset counts.
     asked = Requests("http://127.0.0.1:8000/p.html", "text/html", page, "text/css; charset=utf-8",
                      "b{background:url(u.gif?q=\xE6\x90\x9C\xE7\xB4\xA2)}");
-    EXPECT_EQ(std::string("http://127.0.0.1:8000/u.gif?q=") + kSearchUtf8Query, asked.at(2));
+    EXPECT_EQ(std::string("http://127.0.0.1:8000/u.gif?q=") + kSearchUtf8Query, asked.at(3));
 }
 
 TEST(ArchiveCharsetTest, ThePagesOwnUrlIsSentInUtf8) {
