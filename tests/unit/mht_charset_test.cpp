@@ -55,6 +55,16 @@ TEST(ReferenceCharsetTest, UndeclaredCharsetIsUtf8WhenValidElseGbk) {
               Resolve(std::string(kZhGbk) + ".png", "x-unknown-charset"));
 }
 
+TEST(ReferenceCharsetTest, HostsBrowsersRefuseAreNotFetched) {
+    for (const char* ref : {"http://a b/x.png", "http://a%00b/x.png", "http://a\x01z/x.png",
+                            "http://a<b/x.png", "http://[::1/x.png", "http://1.2.3.4.5/x.png",
+                            "http://host:99999/x.png", "http://\xE4\xB8\xAD.cn/x.png"}) {
+        EXPECT_EQ("", Resolve(ref, "utf-8")) << ref;
+    }
+    EXPECT_EQ("http://192.168.0.1/x.png", Resolve("http://0xC0.0250.0.1/x.png", "utf-8"));
+    EXPECT_EQ("http://[::1]:8080/x.png", Resolve("http://[0:0::1]:08080/x.png", "utf-8"));
+}
+
 TEST(StylesheetCharsetTest, BomThenHeaderThenRuleThenReferrer) {
     EXPECT_EQ("utf-8", mht::StylesheetCharset("\xEF\xBB\xBF@charset \"gbk\";", "text/css", "big5"));
     EXPECT_EQ("shift_jis",
