@@ -134,4 +134,27 @@ std::wstring ExtendedPath(const std::wstring& path, const std::wstring& currentD
     return out;
 }
 
+bool HasOverlongName(const std::wstring& path, bool utf8Names) {
+    constexpr size_t kLimit = 255;
+    size_t units = 0, bytes = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || IsSeparator(path[i])) {
+            if (units > kLimit || (utf8Names && bytes > kLimit)) return true;
+            units = bytes = 0;
+            continue;
+        }
+        const unsigned long c = static_cast<unsigned long>(path[i]);
+        if (c >= 0xDC00 && c <= 0xDFFF) {
+            units += 1;  // second half of a pair: its bytes were counted with the first
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+            units += 1;
+            bytes += 4;
+        } else {
+            units += c > 0xFFFF ? 2 : 1;
+            bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c <= 0xFFFF ? 3 : 4;
+        }
+    }
+    return false;
+}
+
 }  // namespace afx

@@ -17,4 +17,9 @@ namespace afx {
 // with no current directory).
 std::wstring ExtendedPath(const std::wstring& path, const std::wstring& currentDir);
 
+// True when a name in `path` is longer than a file system holds: over 255 UTF-16 units (the
+// limit of Windows' file systems), or, with `utf8Names`, over 255 bytes of UTF-8 (a Unix file
+// system, where Wine would silently cut the name short and so reach another file).
+bool HasOverlongName(const std::wstring& path, bool utf8Names);
+
 }  // namespace afx

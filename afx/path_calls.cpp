@@ -18,6 +18,13 @@ std::wstring CurrentFolder() {
     }
 }
 
+// Wine passes names on to a Unix file system without checking their length there.
+bool NamesAreUtf8() {
+    static const bool wine =
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 }  // namespace
 
 std::wstring WidePath(const char* path) {
@@ -32,7 +39,9 @@ std::wstring WidePath(const char* path) {
 }
 
 std::wstring WidePath(const std::wstring& path) {
-    return ExtendedPath(path, CurrentFolder());
+    std::wstring extended = ExtendedPath(path, CurrentFolder());
+    if (HasOverlongName(extended, NamesAreUtf8())) extended.clear();
+    return extended;
 }
 
 bool DeleteFileAt(const char* path) {

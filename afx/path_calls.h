@@ -10,7 +10,8 @@
 namespace afx {
 
 // The extended-length form of `path` (ANSI code page text, or wide), resolved against the
-// current folder as the system resolves ordinary paths; empty when none can be formed.
+// current folder as the system resolves ordinary paths; empty when none can be formed or a
+// name in it is longer than the file system holds, so that every call on it fails cleanly.
 std::wstring WidePath(const char* path);
 std::wstring WidePath(const std::wstring& path);
 

@@ -68,4 +68,22 @@ TEST(ExtendedPath, LengthIsNotLimited) {
     EXPECT_EQ(L"\\\\?\\" + folder + L"\\n.txt", Extended(folder + L"/n.txt"));
 }
 
+TEST(ExtendedPath, OverlongNamesAreFound) {
+    const std::wstring ascii255(255, L'a'), han85(85, L'\u9875'), han86(86, L'\u9875');
+    EXPECT_FALSE(afx::HasOverlongName(L"\\\\?\\C:\\" + ascii255 + L"\\x", true));
+    EXPECT_TRUE(afx::HasOverlongName(L"\\\\?\\C:\\" + ascii255 + L"a\\x", false));
+    EXPECT_TRUE(afx::HasOverlongName(L"C:/x/" + ascii255 + L"a", false));
+    // 85 characters of three UTF-8 bytes fit a Unix name; 86 do not, though Windows takes them.
+    EXPECT_FALSE(afx::HasOverlongName(L"C:\\" + han85 + L"\\x", true));
+    EXPECT_TRUE(afx::HasOverlongName(L"C:\\" + han86 + L"\\x", true));
+    EXPECT_FALSE(afx::HasOverlongName(L"C:\\" + han86 + L"\\x", false));
+    // A character beyond the BMP: two UTF-16 units, four UTF-8 bytes.
+    std::wstring pairs;
+    for (int i = 0; i < 64; ++i) pairs += sizeof(wchar_t) == 2 ? L"\xD83D\xDE00" : L"\U0001F600";
+    EXPECT_TRUE(afx::HasOverlongName(L"C:\\" + pairs, true));  // 256 bytes
+    EXPECT_FALSE(
+        afx::HasOverlongName(L"C:\\" + pairs.substr(0, pairs.size() - pairs.size() / 64), true));
+    EXPECT_FALSE(afx::HasOverlongName(L"C:\\" + pairs, false));  // 128 units
+}
+
 }  // namespace
