@@ -106,6 +106,17 @@ std::string TempFolder::MakeFolder(const std::string& name) const {
     return path;
 }
 
+std::string TempFolder::MakeFolderOfLength(size_t length) const {
+    std::string path = m_path;
+    while (path.size() + 1 < length) {
+        const size_t room = length - path.size() - 1;  // after the separator
+        size_t part = std::min<size_t>(100, room);
+        if (room - part == 1) --part;  // leave no name of one character for the next round
+        path += "\\" + std::string(part, 'd');
+    }
+    return MakeFolder(path.substr(m_path.size() + 1));
+}
+
 std::string TempFolder::WriteFile(const std::string& name, const std::string& content) const {
     const std::string path = m_path + "\\" + name;
     WriteWholeFile(path, content);

@@ -29,20 +29,6 @@ protected:
     void StartWithFormat(int format, int threads) {
         Start(gui::SettingsText(out_, format, threads));
     }
-    // A folder of `length` characters in the test's folder, made of names of at most 100.
-    void UseDeepFolder(size_t length) {
-        std::string folder = temp_.Path();
-        while (folder.size() < length) {
-            const size_t room = length - folder.size() - 1;  // after the separator
-            size_t name = std::min<size_t>(100, room);
-            if (room - name == 1) --name;  // no name of one character left for the next round
-            folder += "\\" + std::string(name, 'd');
-            ::CreateDirectoryW(afx::WidePath(folder.c_str()).c_str(), nullptr);
-        }
-        ASSERT_EQ(length, folder.size());
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, afx::FileAttributesAt(folder.c_str())) << folder;
-        out_ = folder;
-    }
     std::string ArchivePath(const std::string& url) const { return out_ + "\\" + ArchiveName(url); }
     std::string Contents(const std::string& path) const {
         std::string content;
@@ -58,7 +44,8 @@ TEST_F(OutputPlaceTest, LongFoldersGetTheirTextPages) {
     bool started = false;
     for (size_t length : {240u, 400u}) {
         SCOPED_TRACE(length);
-        ASSERT_NO_FATAL_FAILURE(UseDeepFolder(length));
+        out_ = temp_.MakeFolderOfLength(length);
+        ASSERT_EQ(length, out_.size());
         // Past MAX_PATH with the name: the old file must still go when the page fails.
         ASSERT_GT(OutputPath(failed).size(), 260u);
         ASSERT_NO_FATAL_FAILURE(WriteOldFile(OutputPath(failed)));
@@ -80,7 +67,7 @@ TEST_F(OutputPlaceTest, LongFoldersGetTheirTextPages) {
 }
 
 TEST_F(OutputPlaceTest, ALongFolderGetsItsArchives) {
-    ASSERT_NO_FATAL_FAILURE(UseDeepFolder(240));
+    out_ = temp_.MakeFolderOfLength(240);
     const std::string page = server_->Http("/site/frame.html");
     const std::string failed = server_->Http("/status/404");
     ASSERT_GT(ArchivePath(failed).size(), 260u);
