@@ -3,7 +3,7 @@
 #include <new>
 #include <utility>
 
-#include "cdo/atomic_file.h"
+#include "afx/whole_file.h"
 #include "cdo/com_object.h"
 
 namespace cdo {
@@ -18,7 +18,7 @@ public:
         if (::SysStringLen(fileName) == 0) return E_INVALIDARG;
         try {
             std::wstring path(fileName, ::SysStringLen(fileName));
-            return WriteFileAtomically(path, *m_archive, (options & adSaveCreateOverWrite) != 0);
+            return afx::WriteWholeFile(path, *m_archive, (options & adSaveCreateOverWrite) != 0);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

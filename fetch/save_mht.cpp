@@ -1,6 +1,7 @@
 // Format 2: the page as a web archive, made and saved by our message component.
 #include "fetch/save_mht.h"
 
+#include "afx/path_calls.h"
 #include "cdo/bstr.h"
 #include "cdo/com_apartment.h"
 #include "cdo/com_ptr.h"
@@ -16,7 +17,7 @@ CString MhtArchivePath(const CString& textPath) {
 bool SaveMhtArchive(const CString& url, const CString& textPath) {
     try {
         CString archivePath = MhtArchivePath(textPath);
-        ::DeleteFileA(archivePath);  // missing or undeletable: nothing to do about it here
+        afx::DeleteFileAt(archivePath);  // missing or undeletable: nothing to do about it here
 
         // Declared first, so that it uninitialises COM after the references below are released
         // (stream first, then message).

@@ -1,11 +1,12 @@
 // Format 1: the page's source in a text file.
+#include "afx/path_calls.h"
 #include "app/shared_state.h"
 #include "core/ccore.h"
 #include "fetch/fetch_thread.h"
 
 void CFetchThread::SaveAsText(CString url, CString path) {
     // No file of this name exists while the page is fetched; a failed page leaves none.
-    ::DeleteFileA(path);
+    afx::DeleteFileAt(path);
     CString text = FetchPage(url);
     text.Replace("(at)", "@");
     g_core->outTxtFile(text, path);

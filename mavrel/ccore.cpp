@@ -2,9 +2,10 @@
 
 #include <vector>
 
+#include "afx/path_calls.h"
+#include "afx/whole_file.h"
 #include "mavrel/about_box.h"
 #include "mavrel/decimal_text.h"
-#include "mavrel/file_content.h"
 #include "mavrel/file_open_dialog.h"
 #include "mavrel/path_text.h"
 #include "mavrel/settings_store.h"
@@ -70,7 +71,7 @@ CString CCore::fileTxtOpen() {
 
 int CCore::isPathExist(CString path) {
     if (path.IsEmpty()) return 0;
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = afx::FileAttributesAt(path);
     return (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) ? 1
                                                                                               : 0;
 }
@@ -85,9 +86,10 @@ void CCore::msgboxWarning(HWND owner, CString text) {
 
 void CCore::outTxtFile(CString text, CString path) {
     if (text.IsEmpty()) return;
-    if (!mavrel::ReplaceFileContent(path.str(), text.GetString(),
-                                    static_cast<size_t>(text.GetLength())))
-        DeleteFileA(path);  // whole or nothing: no stale content may pass for this text
+    const std::wstring target = afx::WidePath(path);
+    const std::string_view bytes(text.GetString(), static_cast<size_t>(text.GetLength()));
+    if (FAILED(afx::WriteWholeFile(target, bytes, true)))
+        ::DeleteFileW(target.c_str());  // whole or nothing: no stale content may pass for this text
 }
 
 void CCore::showAbout() {

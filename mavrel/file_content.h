@@ -1,16 +1,9 @@
-// Whole-file reads and all-or-nothing file writes.
+// Whole-file reads (writes whole or not at all are afx/whole_file.h).
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 namespace mavrel {
-
-// Writes the bytes to a temporary file in the folder of `path`, flushes it and moves it onto
-// `path` in one step, so that `path` holds either its old content or the whole new one. On
-// failure the temporary file is removed and `path` is left as it was. Threads may call this
-// at once; each gets a temporary file of its own.
-bool ReplaceFileContent(const std::string& path, const char* data, size_t size);
 
 enum class ReadOutcome { kRead, kMissing, kFailed };
 

@@ -1,5 +1,7 @@
 #include "mavrel/settings_store.h"
 
+#include "afx/path_calls.h"
+#include "afx/whole_file.h"
 #include "mavrel/file_content.h"
 #include "mavrel/ini_document.h"
 #include "mavrel/settings_location.h"
@@ -32,7 +34,7 @@ bool SettingsStore::Write(const std::string& key, const std::string& value, bool
     IniDocument document(text);
     document.Set(kSection, key, value, quoted);
     text = document.Text();
-    return ReplaceFileContent(m_path, text.data(), text.size());
+    return SUCCEEDED(afx::WriteWholeFile(afx::WidePath(m_path.c_str()), text, true));
 }
 
 }  // namespace mavrel

@@ -4,36 +4,36 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "afx/handles.h"
+#include "afx/path_calls.h"
 
 namespace gui {
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    afx::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileA(find.get(), &found)) {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
+// Wide calls on extended paths throughout, so that folders past MAX_PATH go too.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    afx::UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             RemoveTree(path);
         else
-            DeleteFileA(path.c_str());
+            DeleteFileW(path.c_str());
     }
     find.reset();
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 void WriteWholeFile(const std::string& path, const std::string& content) {
-    afx::UniqueFile file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    afx::UniqueFile file(CreateFileW(afx::WidePath(path.c_str()).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     if (!file ||
         !::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
@@ -87,7 +87,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    RemoveTree(m_path);
+    RemoveTree(afx::WidePath(m_path.c_str()));
 }
 
 std::string TempFolder::MakeFolder(const std::string& name) const {
@@ -96,14 +96,25 @@ std::string TempFolder::MakeFolder(const std::string& name) const {
     for (;;) {
         const size_t end = name.find('\\', start);
         path += "\\" + name.substr(start, end - start);
-        CreateDirectoryA(path.c_str(), nullptr);
+        CreateDirectoryW(afx::WidePath(path.c_str()).c_str(), nullptr);
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = afx::FileAttributesAt(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw std::runtime_error("cannot create " + path);
     return path;
+}
+
+std::string TempFolder::MakeFolderOfLength(size_t length) const {
+    std::string path = m_path;
+    while (path.size() + 1 < length) {
+        const size_t room = length - path.size() - 1;  // after the separator
+        size_t part = std::min<size_t>(100, room);
+        if (room - part == 1) --part;  // leave no name of one character for the next round
+        path += "\\" + std::string(part, 'd');
+    }
+    return MakeFolder(path.substr(m_path.size() + 1));
 }
 
 std::string TempFolder::WriteFile(const std::string& name, const std::string& content) const {
@@ -114,20 +125,29 @@ std::string TempFolder::WriteFile(const std::string& name, const std::string& co
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    afx::UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = ::FindNextFileA(find.get(), &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    WIN32_FIND_DATAW found;
+    afx::UniqueFind find(
+        ::FindFirstFileW((afx::WidePath(folder.c_str()) + L"\\*").c_str(), &found));
+    for (bool more = find.valid(); more; more = ::FindNextFileW(find.get(), &found)) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        char name[MAX_PATH * 2];
+        if (::WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, nullptr,
+                                  nullptr) > 0)
+            names.push_back(name);
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    *content = bytes.str();
+    afx::UniqueFile file(::CreateFileW(afx::WidePath(path.c_str()).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    content->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        content->append(buffer, got);
     return true;
 }
 

@@ -33,6 +33,9 @@ public:
     const std::string& Path() const { return m_path; }
     // Creates `name` (a folder or nested folders) inside; returns its full path.
     std::string MakeFolder(const std::string& name) const;
+    // Creates nested folders inside whose full path is `length` characters long (names of at
+    // most 100 characters; paths past MAX_PATH too); returns that path.
+    std::string MakeFolderOfLength(size_t length) const;
     // Writes `content` to the file `name` inside; returns its full path.
     std::string WriteFile(const std::string& name, const std::string& content) const;
 

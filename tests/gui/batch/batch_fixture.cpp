@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "afx/path_calls.h"
 #include "fetch/output_name.h"
 
 namespace batch {
@@ -36,7 +37,7 @@ std::vector<std::string> FromRun(const std::vector<std::string>& lines) {
 }
 
 bool FileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return afx::FileAttributesAt(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void BatchTest::SetUp() {
