@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -61,8 +63,39 @@ struct FindHandleTraits {
     static void Close(Handle h) { ::FindClose(h); }
 };
 
+// Memory handed out with CoTaskMemAlloc, such as the shell's item id lists.
+template <typename T>
+struct CoTaskMemTraits {
+    using Handle = T*;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle p) { ::CoTaskMemFree(p); }
+};
+
+struct BstrTraits {
+    using Handle = BSTR;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle s) { ::SysFreeString(s); }
+};
+
+// COM entered on the current thread: the "handle" says whether the initialisation took and so
+// must be balanced (S_FALSE, already initialised, too; a failure must not be).
+struct ComApartmentTraits {
+    using Handle = bool;
+    static Handle Empty() { return false; }
+    static void Close(Handle) { ::CoUninitialize(); }
+};
+
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+template <typename T>
+using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits<T>>;
+using UniqueBstr = UniqueHandle<BstrTraits>;
+using UniqueComApartment = UniqueHandle<ComApartmentTraits>;
+
+// A single-threaded apartment on this thread until the owner goes.
+inline UniqueComApartment EnterComApartment() {
+    return UniqueComApartment(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+}
 
 }  // namespace afx
