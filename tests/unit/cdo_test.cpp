@@ -35,6 +35,16 @@ HRESULT Save(cdo::_Stream* stream, const std::string& path, long options) {
     return stream->SaveToFile(cdo::BstrFromAnsi(path.c_str()).get(), options);
 }
 
+TEST(BstrTest, AnsiTextSurvivesTheRoundTrip) {
+    // "测试 a" in GBK: two double-byte characters become two UTF-16 units.
+    const std::string gbk = "\xB2\xE2\xCA\xD4 a";
+    afx::UniqueBstr text = cdo::BstrFromAnsi(gbk.c_str());
+    EXPECT_EQ(::SysStringLen(text.get()), 4u);
+    EXPECT_EQ(cdo::NarrowFromBstr(text.get()), gbk);
+    EXPECT_EQ(::SysStringLen(cdo::BstrFromAnsi(nullptr).get()), 0u);
+    EXPECT_EQ(cdo::NarrowFromBstr(nullptr), "");
+}
+
 TEST_F(CdoTest, MessageFollowsTheRulesOfIUnknown) {
     cdo::ComPtr<IUnknown> unknown;
     ASSERT_EQ(cdo::CreateMessage(unknown.put()), S_OK);
