@@ -43,38 +43,20 @@ private:
     Handle m_handle = Traits::Empty();
 };
 
-// CreateFile answers INVALID_HANDLE_VALUE, not null, when it fails.
-struct FileHandleTraits {
+// Kinds whose "no handle" is null: threads, events, processes, BSTRs, COM memory.
+template <typename H, auto CloseFn>
+struct NullEmptyTraits {
+    using Handle = H;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { CloseFn(h); }
+};
+
+// CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE, not null, when they fail.
+template <auto CloseFn>
+struct InvalidEmptyTraits {
     using Handle = HANDLE;
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-
-// Threads, events, mutexes, processes: null means none.
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-
-// Memory handed out with CoTaskMemAlloc, such as the shell's item id lists.
-template <typename T>
-struct CoTaskMemTraits {
-    using Handle = T*;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle p) { ::CoTaskMemFree(p); }
-};
-
-struct BstrTraits {
-    using Handle = BSTR;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle s) { ::SysFreeString(s); }
+    static void Close(Handle h) { CloseFn(h); }
 };
 
 // COM entered on the current thread: the "handle" says whether the initialisation took and so
@@ -85,12 +67,13 @@ struct ComApartmentTraits {
     static void Close(Handle) { ::CoUninitialize(); }
 };
 
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueFile = UniqueHandle<InvalidEmptyTraits<&::CloseHandle>>;
+using UniqueFind = UniqueHandle<InvalidEmptyTraits<&::FindClose>>;
+using UniqueKernelHandle = UniqueHandle<NullEmptyTraits<HANDLE, &::CloseHandle>>;
+using UniqueBstr = UniqueHandle<NullEmptyTraits<BSTR, &::SysFreeString>>;
+// Memory handed out with CoTaskMemAlloc, such as the shell's item id lists.
 template <typename T>
-using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits<T>>;
-using UniqueBstr = UniqueHandle<BstrTraits>;
+using UniqueCoTaskMem = UniqueHandle<NullEmptyTraits<T*, &::CoTaskMemFree>>;
 using UniqueComApartment = UniqueHandle<ComApartmentTraits>;
 
 // A single-threaded apartment on this thread until the owner goes.

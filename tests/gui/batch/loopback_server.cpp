@@ -16,12 +16,7 @@ namespace batch {
 
 namespace {
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-using UniqueInternet = afx::UniqueHandle<InternetHandleTraits>;
+using UniqueInternet = afx::UniqueHandle<afx::NullEmptyTraits<HINTERNET, &::InternetCloseHandle>>;
 
 // The variable holds a Linux path; Wine shows the Linux root as drive Z:.
 std::string WindowsPath(std::string path) {
