@@ -8,12 +8,6 @@
 
 namespace {
 
-// Length in bytes of the character that starts at `p` (1 or 2); a lead byte at the very end
-// of the text counts alone.
-size_t CharLength(const std::string& s, size_t i) {
-    return (afx::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 bool IsTrimmedSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -44,7 +38,7 @@ void CString::FormatV(const char* format, va_list args) {
 int CString::Find(const char* what, int start) const {
     size_t n = what ? std::strlen(what) : 0;
     if (n == 0 || start < 0) return -1;
-    for (size_t i = 0; i < m_text.size(); i += CharLength(m_text, i)) {
+    for (size_t i = 0; i < m_text.size(); i += afx::CharLength(m_text, i)) {
         if (i < static_cast<size_t>(start)) continue;
         if (m_text.compare(i, n, what) == 0) return static_cast<int>(i);
     }
@@ -65,7 +59,7 @@ int CString::Replace(const char* from, const char* to) {
             i += n;
             ++count;
         } else {
-            size_t len = CharLength(m_text, i);
+            size_t len = afx::CharLength(m_text, i);
             out.append(m_text, i, len);
             i += len;
         }
@@ -81,7 +75,7 @@ int CString::Replace(char from, char to) {
 
 CString& CString::MakeLower() {
     for (size_t i = 0; i < m_text.size();) {
-        size_t len = CharLength(m_text, i);
+        size_t len = afx::CharLength(m_text, i);
         if (len == 1 && m_text[i] >= 'A' && m_text[i] <= 'Z')
             m_text[i] = static_cast<char>(m_text[i] - 'A' + 'a');
         i += len;
@@ -94,7 +88,7 @@ CString& CString::TrimRight() {
     // a trail byte is never judged on its own.
     size_t keep = 0;
     for (size_t i = 0; i < m_text.size();) {
-        size_t len = CharLength(m_text, i);
+        size_t len = afx::CharLength(m_text, i);
         if (len == 2 || !IsTrimmedSpace(m_text[i])) keep = i + len;
         i += len;
     }

@@ -20,7 +20,6 @@ public:
     operator const char*() const { return m_text.c_str(); }
     const char* GetString() const { return m_text.c_str(); }
     const std::string& str() const { return m_text; }
-    char GetAt(int index) const { return m_text[static_cast<size_t>(index)]; }
 
     CString& operator=(const char* text) {
         m_text = text ? text : "";

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -41,28 +43,42 @@ private:
     Handle m_handle = Traits::Empty();
 };
 
-// CreateFile answers INVALID_HANDLE_VALUE, not null, when it fails.
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-
-// Threads, events, mutexes, processes: null means none.
-struct KernelHandleTraits {
-    using Handle = HANDLE;
+// Kinds whose "no handle" is null: threads, events, processes, BSTRs, COM memory.
+template <typename H, auto CloseFn>
+struct NullEmptyTraits {
+    using Handle = H;
     static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::CloseHandle(h); }
+    static void Close(Handle h) { CloseFn(h); }
 };
 
-struct FindHandleTraits {
+// CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE, not null, when they fail.
+template <auto CloseFn>
+struct InvalidEmptyTraits {
     using Handle = HANDLE;
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
+    static void Close(Handle h) { CloseFn(h); }
 };
 
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
+// COM entered on the current thread: the "handle" says whether the initialisation took and so
+// must be balanced (S_FALSE, already initialised, too; a failure must not be).
+struct ComApartmentTraits {
+    using Handle = bool;
+    static Handle Empty() { return false; }
+    static void Close(Handle) { ::CoUninitialize(); }
+};
+
+using UniqueFile = UniqueHandle<InvalidEmptyTraits<&::CloseHandle>>;
+using UniqueFind = UniqueHandle<InvalidEmptyTraits<&::FindClose>>;
+using UniqueKernelHandle = UniqueHandle<NullEmptyTraits<HANDLE, &::CloseHandle>>;
+using UniqueBstr = UniqueHandle<NullEmptyTraits<BSTR, &::SysFreeString>>;
+// Memory handed out with CoTaskMemAlloc, such as the shell's item id lists.
+template <typename T>
+using UniqueCoTaskMem = UniqueHandle<NullEmptyTraits<T*, &::CoTaskMemFree>>;
+using UniqueComApartment = UniqueHandle<ComApartmentTraits>;
+
+// A single-threaded apartment on this thread until the owner goes.
+inline UniqueComApartment EnterComApartment() {
+    return UniqueComApartment(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+}
 
 }  // namespace afx

@@ -8,7 +8,7 @@ class CWnd;
 
 class CWinApp {
 public:
-    explicit CWinApp(const char* appName = nullptr);
+    CWinApp();
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -19,7 +19,6 @@ public:
     HICON LoadIcon(UINT id) const { return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id)); }
 
     HINSTANCE m_hInstance = nullptr;
-    const char* m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
 };
 

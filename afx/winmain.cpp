@@ -2,8 +2,8 @@
 // application object's InitInstance.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
+#include "afx/handles.h"
 #include "afx/winapp.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -14,10 +14,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     // The shell's folder browser and the file chooser expect an apartment on this thread.
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
-    int exitCode = app->InitInstance() ? 0 : app->ExitInstance();
-
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    return exitCode;
+    afx::UniqueComApartment apartment = afx::EnterComApartment();
+    return app->InitInstance() ? 0 : app->ExitInstance();
 }

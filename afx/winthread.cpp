@@ -2,17 +2,13 @@
 
 #include <process.h>
 
-CWinThread::~CWinThread() {
-    if (m_hThread) ::CloseHandle(m_hThread);
-}
-
 BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTRIBUTES security) {
     unsigned id = 0;
     // Created suspended so that the handle is stored before the thread can delete the object.
     uintptr_t handle =
         _beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this, CREATE_SUSPENDED, &id);
     if (handle == 0) return FALSE;
-    m_hThread = reinterpret_cast<HANDLE>(handle);
+    m_hThread.reset(reinterpret_cast<HANDLE>(handle));
     m_nThreadID = id;
     if (!(createFlags & CREATE_SUSPENDED)) ::ResumeThread(reinterpret_cast<HANDLE>(handle));
     return TRUE;

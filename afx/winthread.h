@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include "afx/handles.h"
+
 using AFX_THREADPROC = UINT (*)(LPVOID);
 
 class CWinThread {
 public:
     CWinThread(AFX_THREADPROC proc, LPVOID param) : m_pfnThreadProc(proc), m_pThreadParams(param) {}
-    virtual ~CWinThread();
+    virtual ~CWinThread() = default;
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
 
@@ -18,7 +20,7 @@ public:
     BOOL CreateThread(DWORD createFlags = 0, UINT stackSize = 0,
                       LPSECURITY_ATTRIBUTES security = nullptr);
 
-    HANDLE m_hThread = nullptr;
+    afx::UniqueKernelHandle m_hThread;
     DWORD m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
 

@@ -10,7 +10,6 @@ public:
     CWnd() = default;
     explicit CWnd(HWND hwnd) : m_hWnd(hwnd) {}
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     CWnd GetDlgItem(int id) const { return CWnd(::GetDlgItem(m_hWnd, id)); }
 
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
@@ -21,9 +20,6 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, message, wParam, lParam);
-    }
     LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendDlgItemMessageA(m_hWnd, id, message, wParam, lParam);
     }
@@ -32,10 +28,6 @@ public:
     void SetFocus() { ::SetFocus(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
-    HICON SetIcon(HICON icon, BOOL big) {
-        return reinterpret_cast<HICON>(
-            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
-    }
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse) { return ::SetTimer(m_hWnd, id, elapse, nullptr); }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
     void CenterWindow();

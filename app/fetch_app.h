@@ -5,7 +5,6 @@
 // The application: runs the main dialog modally and ends when it closes.
 class CFetchApp : public CWinApp {
 public:
-    CFetchApp() : CWinApp(nullptr) {}
     BOOL InitInstance() override;
 };
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "afx/handles.h"
 #include "app/main_dialog.h"
 #include "app/shared_state.h"
 #include "app/texts.h"
@@ -77,11 +78,10 @@ void CMainDialog::BrowseForFolder(UINT nEditId) {
     info.lpfn = &CMainDialog::BrowseCallbackProc;
     info.lParam = 0;
 
-    LPITEMIDLIST item = ::SHBrowseForFolderA(&info);
+    afx::UniqueCoTaskMem<ITEMIDLIST> item(::SHBrowseForFolderA(&info));
     if (!item) return;
     char path[MAX_PATH];
-    if (::SHGetPathFromIDListA(item, path)) SetDlgItemText(nEditId, path);
-    ::CoTaskMemFree(item);
+    if (::SHGetPathFromIDListA(item.get(), path)) SetDlgItemText(nEditId, path);
 }
 
 int CALLBACK CMainDialog::BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM, LPARAM) {

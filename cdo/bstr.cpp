@@ -4,19 +4,15 @@
 
 namespace cdo {
 
-CBstr::CBstr(const char* ansi) {
+afx::UniqueBstr BstrFromAnsi(const char* ansi) {
     if (!ansi) ansi = "";
     int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0);  // with the final NUL
     if (wide <= 0) wide = 1;
-    m_bstr = ::SysAllocStringLen(nullptr, static_cast<UINT>(wide - 1));
-    if (!m_bstr) throw std::bad_alloc();
-    m_bstr[0] = L'\0';
-    ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, m_bstr, wide);
-}
-
-void CBstr::reset() {
-    ::SysFreeString(m_bstr);
-    m_bstr = nullptr;
+    afx::UniqueBstr bstr(::SysAllocStringLen(nullptr, static_cast<UINT>(wide - 1)));
+    if (!bstr) throw std::bad_alloc();
+    bstr.get()[0] = L'\0';
+    ::MultiByteToWideChar(CP_ACP, 0, ansi, -1, bstr.get(), wide);
+    return bstr;
 }
 
 std::string NarrowFromBstr(BSTR text) {

@@ -6,23 +6,13 @@
 
 #include <string>
 
+#include "afx/handles.h"
+
 namespace cdo {
 
-// An owned BSTR, freed when the object goes (or earlier, by reset).
-class CBstr {
-public:
-    // Converts with the ANSI code page; throws std::bad_alloc when no BSTR can be allocated.
-    explicit CBstr(const char* ansi);
-    ~CBstr() { reset(); }
-    CBstr(const CBstr&) = delete;
-    CBstr& operator=(const CBstr&) = delete;
-
-    BSTR get() const { return m_bstr; }
-    void reset();
-
-private:
-    BSTR m_bstr = nullptr;
-};
+// An owned BSTR of the text, converted with the ANSI code page (null is the empty text); throws
+// std::bad_alloc when no BSTR can be allocated.
+afx::UniqueBstr BstrFromAnsi(const char* ansi);
 
 // The BSTR's text in the ANSI code page; a null BSTR is the empty text.
 std::string NarrowFromBstr(BSTR text);

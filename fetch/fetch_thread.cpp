@@ -33,6 +33,7 @@ void CFetchThread::RunJob(tagJob* job) {
     ::PostMessageA(m_hNotify, WM_JOB_DONE, static_cast<WPARAM>(m_nIndex), 0);
 }
 
+// Opened for both formats on purpose, though a web archive makes its own connections.
 BOOL CFetchThread::OpenSession() {
     try {
         m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,

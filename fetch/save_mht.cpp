@@ -1,9 +1,9 @@
 // Format 2: the page as a web archive, made and saved by our message component.
 #include "fetch/save_mht.h"
 
+#include "afx/handles.h"
 #include "afx/path_calls.h"
 #include "cdo/bstr.h"
-#include "cdo/com_apartment.h"
 #include "cdo/com_ptr.h"
 #include "cdo/message.h"
 #include "fetch/fetch_thread.h"
@@ -21,7 +21,7 @@ bool SaveMhtArchive(const CString& url, const CString& textPath) {
 
         // Declared first, so that it uninitialises COM after the references below are released
         // (stream first, then message).
-        cdo::ComApartment apartment;
+        afx::UniqueComApartment apartment = afx::EnterComApartment();
         cdo::ComPtr<cdo::IMessage> message;
         {
             cdo::ComPtr<IUnknown> unknown;
@@ -30,19 +30,17 @@ bool SaveMhtArchive(const CString& url, const CString& textPath) {
                 return false;
         }
         {
-            cdo::CBstr bstrUrl(url);
-            cdo::CBstr userName("domain\\username");
-            cdo::CBstr password("");
+            afx::UniqueBstr bstrUrl = cdo::BstrFromAnsi(url);
+            afx::UniqueBstr userName = cdo::BstrFromAnsi("domain\\username");
+            afx::UniqueBstr password = cdo::BstrFromAnsi("");
             // Its result is not needed: a message without a page has no stream either.
             message->CreateMHTMLBody(bstrUrl.get(), cdo::cdoSuppressNone, userName.get(),
                                      password.get());
         }
         cdo::ComPtr<cdo::_Stream> stream;
         if (FAILED(message->GetStream(stream.put())) || !stream) return false;
-        cdo::CBstr bstrPath(archivePath);
-        HRESULT saved = stream->SaveToFile(bstrPath.get(), cdo::adSaveCreateOverWrite);
-        bstrPath.reset();
-        return SUCCEEDED(saved);
+        return SUCCEEDED(
+            stream->SaveToFile(cdo::BstrFromAnsi(archivePath).get(), cdo::adSaveCreateOverWrite));
     } catch (...) {
         // A job must end normally whatever happened, so that its WM_JOB_DONE is posted.
         return false;

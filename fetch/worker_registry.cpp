@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "afx/handles.h"
 #include "fetch/fetch_limits.h"
 
 namespace {
@@ -14,12 +15,13 @@ struct Registry {
     }
     CRITICAL_SECTION lock;
     int live = 0;
-    HANDLE noWorkers;  // lives as long as the process
+    afx::UniqueKernelHandle noWorkers;
 };
 
+// Never destroyed: a worker still running when the process ends may yet report.
 Registry& TheRegistry() {
-    static Registry registry;
-    return registry;
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 }  // namespace
@@ -27,20 +29,20 @@ Registry& TheRegistry() {
 void WorkerStarting() {
     Registry& r = TheRegistry();
     ::EnterCriticalSection(&r.lock);
-    if (r.live++ == 0) ::ResetEvent(r.noWorkers);
+    if (r.live++ == 0) ::ResetEvent(r.noWorkers.get());
     ::LeaveCriticalSection(&r.lock);
 }
 
 void WorkerFinished() {
     Registry& r = TheRegistry();
     ::EnterCriticalSection(&r.lock);
-    if (--r.live == 0) ::SetEvent(r.noWorkers);
+    if (--r.live == 0) ::SetEvent(r.noWorkers.get());
     ::LeaveCriticalSection(&r.lock);
 }
 
 bool WaitForLiveWorkers() {
     Registry& r = TheRegistry();
     if (!r.noWorkers) return false;
-    return ::WaitForSingleObject(r.noWorkers, kWorkerBoundMs + kWorkerBoundMarginMs) ==
+    return ::WaitForSingleObject(r.noWorkers.get(), kWorkerBoundMs + kWorkerBoundMarginMs) ==
            WAIT_OBJECT_0;
 }

@@ -19,14 +19,10 @@ std::string Trim(const std::string& s) {
     return s.substr(first, last - first);
 }
 
-size_t CharLength(const std::string& s, size_t i) {
-    return (afx::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 bool NamesMatch(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size();) {
-        size_t len = CharLength(a, i);
+        size_t len = afx::CharLength(a, i);
         if (len == 2) {
             if (a.compare(i, 2, b, i, 2) != 0) return false;
         } else {
@@ -42,7 +38,7 @@ bool NamesMatch(const std::string& a, const std::string& b) {
 // not close a section name.
 bool EndsWithSingleByte(const std::string& s, char c) {
     size_t lastStart = std::string::npos;
-    for (size_t i = 0; i < s.size(); i += CharLength(s, i)) lastStart = i;
+    for (size_t i = 0; i < s.size(); i += afx::CharLength(s, i)) lastStart = i;
     return lastStart != std::string::npos && lastStart + 1 == s.size() && s[lastStart] == c;
 }
 

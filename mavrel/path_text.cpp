@@ -6,10 +6,6 @@ namespace mavrel {
 
 namespace {
 
-size_t CharLength(const std::string& s, size_t i) {
-    return (afx::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 bool IsSlash(char c) {
     return c == '\\' || c == '/';
 }
@@ -20,7 +16,7 @@ std::string WithOneTrailingBackslash(const std::string& path) {
     if (path.empty()) return path;
     size_t keep = 0;  // end of the last character that is not a slash
     for (size_t i = 0; i < path.size();) {
-        size_t len = CharLength(path, i);
+        size_t len = afx::CharLength(path, i);
         if (len == 2 || !IsSlash(path[i])) keep = i + len;
         i += len;
     }
@@ -30,7 +26,7 @@ std::string WithOneTrailingBackslash(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     size_t end = 0;  // just past the last separator
     for (size_t i = 0; i < path.size();) {
-        size_t len = CharLength(path, i);
+        size_t len = afx::CharLength(path, i);
         if (len == 1 && (IsSlash(path[i]) || path[i] == ':')) end = i + 1;
         i += len;
     }

@@ -1,18 +1,12 @@
 #include "mht/content_type.h"
 
+#include "mht/ascii_case.h"
+
 namespace mht {
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 std::string_view Trim(std::string_view s) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "mht/ascii_case.h"
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
@@ -15,9 +16,6 @@ bool IsBlank(char c) {
 }
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-char ToLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord) {

@@ -1,5 +1,7 @@
 #include "mht/mime_encode.h"
 
+#include "mht/ascii_case.h"
+
 namespace mht {
 namespace {
 
@@ -15,14 +17,6 @@ void AppendHexEscape(std::string& out, unsigned char c) {
 
 bool IsCrLfAt(std::string_view s, size_t i) {
     return i + 1 < s.size() && s[i] == '\r' && s[i + 1] == '\n';
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 enum class CharWidth { kSingle, kUtf8, kDoubleByte };

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "mht/ascii_case.h"
 #include "mht/page_charset.h"
 #include "urls/url_parser.h"
 
@@ -14,16 +15,6 @@ bool IsAlpha(char c) {
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
-char ToLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = ToLower(c);
-    return out;
-}
-
 bool IsValidScheme(std::string_view s) {
     if (s.empty() || !IsAlpha(s[0])) return false;
     for (char c : s) {
@@ -244,10 +235,6 @@ std::string ResolveUrl(std::string_view baseUrl, std::string_view refUrl) {
     return JoinUrl(t);
 }
 
-std::string StripFragment(std::string_view url) {
-    return std::string(url.substr(0, url.find('#')));
-}
-
 std::string UrlScheme(std::string_view url) {
     UrlParts p = SplitUrl(url);
     return p.hasScheme ? Lower(p.scheme) : std::string();
@@ -257,10 +244,6 @@ bool IsHttpUrl(std::string_view url) {
     UrlParts p = SplitUrl(url);
     return p.hasScheme && IsSpecialScheme(Lower(p.scheme)) && p.hasAuthority &&
            !p.authority.empty();
-}
-
-bool IsDataUrl(std::string_view url) {
-    return UrlScheme(CleanAttributeUrl(url)) == "data";
 }
 
 std::string CleanAttributeUrl(std::string_view value) {

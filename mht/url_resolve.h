@@ -32,12 +32,9 @@ std::string RemoveDotSegments(std::string_view path);
 // relative "g", the backward-compatible reading RFC 3986 5.4.2 allows and browsers use.
 std::string ResolveUrl(std::string_view base, std::string_view ref);
 
-std::string StripFragment(std::string_view url);
-
 // The scheme in lower case; empty when the reference has none.
 std::string UrlScheme(std::string_view url);
 bool IsHttpUrl(std::string_view url);
-bool IsDataUrl(std::string_view url);
 
 // Drops what browsers ignore in a URL taken from markup: leading and trailing blanks and control
 // bytes, and tabs and line breaks anywhere.

@@ -16,3 +16,12 @@ if [ ! -f "$prefix/.brindlow-ready" ]; then
   wineserver -w
   touch "$prefix/.brindlow-ready"
 fi
+# Debian's Wine neither reads the fonts of fonts-wine (/usr/share/wine/fonts) nor copies them into
+# a new prefix, and fontconfig does not index that folder: without Marlett the caption buttons are
+# drawn as the letters "0 1 r". Only Marlett is copied, so the dialog's text keeps the fonts the
+# tests were written against; done outside the first set-up so that older prefixes get it too.
+fonts="$prefix/drive_c/windows/Fonts"
+if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi

@@ -23,26 +23,20 @@ void CMainDialog::OnImport() {
     SetStatus(texts::kLoading);
 
     CString message;
-    CStdioFile file;
-    if (!file.Open(path, CStdioFile::modeRead)) {
-        message.Format(texts::kImportCannotOpen, path.GetString());
+    // Half a list is not what the user chose: a list that cannot be read whole leaves none.
+    auto refuse = [&](const char* warning) {
+        std::memset(g_urlTable, 0, kUrlTableBytes);
+        message.Format(warning, path.GetString());
         g_core->msgboxWarning(m_hWnd, message);
         message.Format(texts::kImported, 0);
         SetStatus(message);
-        return;
-    }
+    };
+    CStdioFile file;
+    if (!file.Open(path, CStdioFile::modeRead)) return refuse(texts::kImportCannotOpen);
     UrlListResult list = ReadUrlList(file, g_urlTable);
     file.Close();
+    if (list.readError) return refuse(texts::kImportReadError);
 
-    if (list.readError) {
-        // Half a list is not what the user chose: keep nothing.
-        std::memset(g_urlTable, 0, kUrlTableBytes);
-        message.Format(texts::kImportReadError, path.GetString());
-        g_core->msgboxWarning(m_hWnd, message);
-        message.Format(texts::kImported, 0);
-        SetStatus(message);
-        return;
-    }
     message.Format(texts::kImported, list.count);
     SetStatus(message);
     m_nTotal = list.count;

@@ -149,7 +149,7 @@ bool Process::Start(const std::string& exePath) {
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return false;
-    CloseHandle(info.hThread);
+    afx::UniqueKernelHandle thread(info.hThread);  // not needed, only closed
     m_process.reset(info.hProcess);
     m_id = info.dwProcessId;
     // The dialog is looked for by polling; this only saves polls while the program loads.

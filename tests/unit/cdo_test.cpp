@@ -32,8 +32,17 @@ cdo::ComPtr<cdo::_Stream> NewStream(const std::string& bytes) {
 }
 
 HRESULT Save(cdo::_Stream* stream, const std::string& path, long options) {
-    cdo::CBstr name(path.c_str());
-    return stream->SaveToFile(name.get(), options);
+    return stream->SaveToFile(cdo::BstrFromAnsi(path.c_str()).get(), options);
+}
+
+TEST(BstrTest, AnsiTextSurvivesTheRoundTrip) {
+    // "测试 a" in GBK: two double-byte characters become two UTF-16 units.
+    const std::string gbk = "\xB2\xE2\xCA\xD4 a";
+    afx::UniqueBstr text = cdo::BstrFromAnsi(gbk.c_str());
+    EXPECT_EQ(::SysStringLen(text.get()), 4u);
+    EXPECT_EQ(cdo::NarrowFromBstr(text.get()), gbk);
+    EXPECT_EQ(::SysStringLen(cdo::BstrFromAnsi(nullptr).get()), 0u);
+    EXPECT_EQ(cdo::NarrowFromBstr(nullptr), "");
 }
 
 TEST_F(CdoTest, MessageFollowsTheRulesOfIUnknown) {
@@ -76,7 +85,9 @@ TEST_F(CdoTest, PageThatCannotBeFetchedLeavesNoStream) {
          {"http://127.0.0.1:1/page.html", "ftp://127.0.0.1/page.html", "not a url", ""}) {
         SCOPED_TRACE(url);
         cdo::ComPtr<cdo::IMessage> message = NewMessage();
-        cdo::CBstr bstrUrl(url), user("domain\\username"), password("");
+        afx::UniqueBstr bstrUrl = cdo::BstrFromAnsi(url);
+        afx::UniqueBstr user = cdo::BstrFromAnsi("domain\\username");
+        afx::UniqueBstr password = cdo::BstrFromAnsi("");
         EXPECT_EQ(message->CreateMHTMLBody(bstrUrl.get(), cdo::cdoSuppressNone, user.get(),
                                            password.get()),
                   cdo::CDO_E_PAGE_NOT_FETCHED);
@@ -88,8 +99,9 @@ TEST_F(CdoTest, PageThatCannotBeFetchedLeavesNoStream) {
 
 TEST_F(CdoTest, SuppressFlagsAreRefused) {
     cdo::ComPtr<cdo::IMessage> message = NewMessage();
-    cdo::CBstr url("http://127.0.0.1:1/");
-    EXPECT_EQ(message->CreateMHTMLBody(url.get(), 1, nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(message->CreateMHTMLBody(cdo::BstrFromAnsi("http://127.0.0.1:1/").get(), 1, nullptr,
+                                       nullptr),
+              E_INVALIDARG);
 }
 
 TEST_F(CdoTest, StreamSavesItsBytesExactly) {

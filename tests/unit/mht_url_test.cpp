@@ -90,7 +90,6 @@ TEST(UrlResolveTest, ReferencesToFetchAreCanonicalAbsoluteHttp) {
                              "about:blank", "#frag", "", "   ", "ftp://host/x"}) {
         EXPECT_EQ("", ResolveHttpReference(base, none)) << none;
     }
-    EXPECT_TRUE(mht::IsDataUrl("  DATA:text/plain,x"));
 }
 
 TEST(UrlResolveTest, EntitiesInAttributesAreDecoded) {

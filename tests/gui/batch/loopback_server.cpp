@@ -7,20 +7,16 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include <nlohmann/json.hpp>
+
 #include "afx/handles.h"
-#include "tests/gui/batch/json_value.h"
 #include "tests/gui/test_files.h"
 
 namespace batch {
 
 namespace {
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-using UniqueInternet = afx::UniqueHandle<InternetHandleTraits>;
+using UniqueInternet = afx::UniqueHandle<afx::NullEmptyTraits<HINTERNET, &::InternetCloseHandle>>;
 
 // The variable holds a Linux path; Wine shows the Linux root as drive Z:.
 std::string WindowsPath(std::string path) {
@@ -54,11 +50,47 @@ std::string Get(const std::string& url) {
     return body;
 }
 
-int PortOf(const JsonValue& ports, const char* name) {
-    const JsonValue& port = ports[name];
-    if (port.kind != JsonValue::Kind::Number)
+nlohmann::json ParseJson(const std::string& text) {
+    try {
+        return nlohmann::json::parse(text);
+    } catch (const nlohmann::json::exception& e) {
+        throw std::runtime_error(std::string("JSON: ") + e.what());
+    }
+}
+
+int PortOf(const nlohmann::json& ports, const char* name) {
+    const auto port = ports.find(name);
+    if (port == ports.end() || !port->is_number_integer())
         throw std::runtime_error(std::string("the ports file names no ") + name + " port");
-    return static_cast<int>(port.number);
+    return port->get<int>();
+}
+
+// The server reads the bytes of a request as Latin-1, one character a byte, and its JSON carries
+// them as UTF-8: back to the bytes as sent. Anything above U+00FF cannot come from a byte: '?'.
+std::string Latin1BytesFromUtf8(const std::string& utf8) {
+    std::string bytes;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            bytes += static_cast<char>(lead);
+        } else if ((lead & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
+            const unsigned code =
+                ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+            bytes += code <= 0xFF ? static_cast<char>(code) : '?';
+        } else {
+            bytes += '?';
+            while (i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80)
+                ++i;
+        }
+    }
+    return bytes;
+}
+
+std::string TextOf(const nlohmann::json& object, const char* name) {
+    const auto member = object.find(name);
+    return member != object.end() && member->is_string()
+               ? Latin1BytesFromUtf8(member->get<std::string>())
+               : std::string();
 }
 
 }  // namespace
@@ -74,7 +106,7 @@ LoopbackServer::LoopbackServer() {
     const char* portsFile = std::getenv("BRINDLOW_SERVER_PORTS");
     if (!portsFile || !*portsFile)
         throw std::runtime_error("BRINDLOW_SERVER_PORTS names no ports file of a test server");
-    const JsonValue ports = ParseJson(ReadPortsFile(WindowsPath(portsFile)));
+    const nlohmann::json ports = ParseJson(ReadPortsFile(WindowsPath(portsFile)));
     m_http = PortOf(ports, "http");
     m_tls = PortOf(ports, "tls");
     m_selfSigned = PortOf(ports, "selfsigned");
@@ -98,17 +130,18 @@ void LoopbackServer::ClearRecord() const {
 
 std::vector<RecordedRequest> LoopbackServer::Requests(const std::string& prefix) const {
     // The prefix goes into a query: only characters that need no escaping are used by tests.
-    const JsonValue list = ParseJson(Get(Http("/__requests?path=" + prefix)));
+    const nlohmann::json list = ParseJson(Get(Http("/__requests?path=" + prefix)));
     std::vector<RecordedRequest> requests;
-    for (const JsonValue& entry : list.items) {
+    for (const nlohmann::json& entry : list) {
         RecordedRequest request;
-        request.method = entry["method"].text;
-        request.path = entry["path"].text;
-        for (const JsonValue& pair : entry["headers"].items)
-            if (pair.items.size() == 2)
-                request.headers.emplace_back(pair.items[0].text, pair.items[1].text);
-        request.port = static_cast<int>(entry["port"].number);
-        request.tls = entry["tls"].boolean;
+        request.method = TextOf(entry, "method");
+        request.path = TextOf(entry, "path");
+        for (const nlohmann::json& pair : entry.value("headers", nlohmann::json::array()))
+            if (pair.size() == 2 && pair[0].is_string() && pair[1].is_string())
+                request.headers.emplace_back(Latin1BytesFromUtf8(pair[0].get<std::string>()),
+                                             Latin1BytesFromUtf8(pair[1].get<std::string>()));
+        request.port = entry.value("port", 0);
+        request.tls = entry.value("tls", false);
         requests.push_back(std::move(request));
     }
     return requests;
