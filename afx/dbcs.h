@@ -7,4 +7,7 @@ namespace afx {
 // True when `c` starts a two-byte character in the process's ANSI code page.
 bool IsLeadByte(unsigned char c);
 
+// True when `lead` followed by `trail` is one character of the process's ANSI code page.
+bool IsDoubleByteChar(unsigned char lead, unsigned char trail);
+
 }  // namespace afx

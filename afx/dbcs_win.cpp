@@ -8,4 +8,11 @@ bool IsLeadByte(unsigned char c) {
     return ::IsDBCSLeadByte(c) != FALSE;
 }
 
+bool IsDoubleByteChar(unsigned char lead, unsigned char trail) {
+    if (!IsLeadByte(lead)) return false;
+    const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    wchar_t wide[2];
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, wide, 2) == 1;
+}
+
 }  // namespace afx

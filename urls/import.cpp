@@ -1,6 +1,7 @@
 // The Import button and the status line.
 #include <cstring>
 
+#include "afx/codepage.h"
 #include "afx/stdiofile.h"
 #include "app/main_dialog.h"
 #include "app/shared_state.h"
@@ -31,7 +32,7 @@ void CMainDialog::OnImport() {
         SetStatus(message);
         return;
     }
-    UrlListResult list = ReadUrlList(file, g_urlTable);
+    UrlListResult list = ReadUrlList(file, g_urlTable, afx::EncodeAnsiChar);
     file.Close();
 
     if (list.readError) {
