@@ -79,6 +79,9 @@ site_assets.py):
 
 Sample site (with --sample DIR): /sample/PATH serves DIR/PATH.
 
+    /target/ANYTHING    200, body the request target exactly as received and b"\n", for
+                        checking how a client encodes a URL
+
 Request record (these two routes are not recorded themselves):
 
     /__requests[?path=PREFIX]  JSON list, oldest first, of {"method", "path" (the target as
@@ -481,6 +484,9 @@ class Site:
         if self.sample_dir is None:
             return Response(404, status_page(404), "text/html")
         return file_response(self.sample_dir, "/".join(parts[1:]) or "index.html")
+
+    def route_target(self, req, conn, parts):
+        return Response(body=req.target.encode("latin-1") + b"\n")
 
 
 def file_response(root, rel):
