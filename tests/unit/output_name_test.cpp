@@ -51,6 +51,9 @@ TEST(OutputNameTest, BytesThatStartNoCharacterCannotSwallowASeparator) {
               OutputFileName("http://a.com/\xE4\xB8\xAD/x?y").str());
     EXPECT_EQ(std::string("a_\xE4\xB8__s.txt"), OutputFileName("a/\xE4\xB8\xAD:s").str());
     EXPECT_EQ(std::string("x_.txt"), OutputFileName("x\xD6").str());
+    EXPECT_EQ(std::string("a_b.txt"), OutputFileName("a\xFF"
+                                                     "b")
+                                          .str());  // no character at all
     // Whatever the bytes, no separator nor forbidden character is left.
     for (int lead = 0x80; lead < 0x100; ++lead)
         for (const char* tail : {"/", "\\", ":", "*", "?", "\"", "<", ">", "|", "."}) {
