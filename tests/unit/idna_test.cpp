@@ -40,7 +40,8 @@ TEST(IdnaTest, WebPlatformHostNames) {
     std::printf("toascii.json: %d run, %d pass (%d of %d valid names, %d of %d refusals)\n", run,
                 passed, validPassed, valid, passed - validPassed, run - valid);
     EXPECT_GT(run, 0);
-    // Wine's IdnToAscii maps as IDNA 2003 did (ß to "ss", joiners dropped) where browsers keep
-    // those characters: the floor is what it reached under Wine 8, 62 of 87.
-    EXPECT_GE(passed, 62);
+    // Reached under Wine 8: 78 of 87. The misses are Wine's older Unicode tables (Ӏ, 㛼, Ↄ and
+    // two code points browsers now ignore), the bidirectional rule, invalid punycode next to
+    // a mapped label, and a label over 63 characters that nameprep refuses.
+    EXPECT_GE(passed, 78);
 }

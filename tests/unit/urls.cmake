@@ -8,6 +8,7 @@ brindlow_gtest(request_target_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/request_target_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/idna_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/punycode_test.cpp
   LIBS afx wininet gtest_main
   LABELS unit)
 target_include_directories(request_target_tests SYSTEM PRIVATE ${json_include})
