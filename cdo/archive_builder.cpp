@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cdo/resource_fetch.h"
+#include "cdo/windows_codec.h"
 #include "fetch/fetch_limits.h"
 #include "mht/archive_plan.h"
 #include "mht/mail_date.h"
@@ -108,7 +109,11 @@ std::string MailDateNow() {
 ArchiveResult BuildArchive(const std::string& pageUrl) {
     ArchiveResult result;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kPageDeadlineMs);
-    mht::ArchivePlan plan(pageUrl);
+    // The table holds the URL in the ANSI code page; the plan reads URLs as UTF-8.
+    std::string pageUrlUtf8;
+    if (!AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
+    const CWindowsCodec codec;
+    mht::ArchivePlan plan(pageUrlUtf8, mht::PlanLimits(), &codec);
     {
         std::unique_ptr<CInternetSession> session;
         try {

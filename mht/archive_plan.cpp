@@ -7,15 +7,20 @@
 #include "mht/html_entities.h"
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
+#include "mht/stylesheet_charset.h"
 #include "mht/url_resolve.h"
 
 namespace mht {
 
-ArchivePlan::ArchivePlan(std::string_view pageUrl, PlanLimits limits) : limits_(limits) {
-    std::string url = ResolveHttpReference("", pageUrl);
-    if (url.empty()) url = CleanAttributeUrl(pageUrl);  // not http(s): the fetch will say so
-    items_.emplace_back(url, url, FetchKind::kPage, 0, 0);
-    seen_.insert(url);
+ArchivePlan::ArchivePlan(std::string_view pageUrl, PlanLimits limits, const TextCodec* codec)
+    : limits_(limits), codec_(codec) {
+    // The page's own URL is sent as a browser sends a typed one: its query in UTF-8.
+    std::string url = ResolveHttpReference("", pageUrl, DocumentEncoding{codec_, "utf-8"});
+    // One that no browser would fetch (not http(s), a host holding a blank...) is given no
+    // URL to fetch, so that the fetch fails without contacting anything.
+    std::string location = url.empty() ? CleanAttributeUrl(pageUrl) : url;
+    seen_.insert(location);
+    items_.emplace_back(std::move(location), std::move(url), FetchKind::kPage, 0, 0);
     documentQueue_.push_back(0);
 }
 
@@ -74,21 +79,25 @@ bool ArchivePlan::PageFetched() const {
 
 void ArchivePlan::ScanHtmlDocument(int id, const std::string& fetchBase) {
     HtmlScan scan = ScanHtml(items_[id].body);
+    // The charset first: the page's references are read in it.
+    std::string charset = DeclarePageCharset(items_[id].body, items_[id].contentType, scan.charset,
+                                             scan.metaInsertPos);
+    items_[id].charset = charset;
+    const DocumentEncoding encoding{codec_, charset};
     std::string locationBase = items_[id].location;
     std::string fetchFrom = fetchBase;
     if (scan.hasBase) {
-        locationBase = ResolveUrl(locationBase, scan.baseHref);
-        fetchFrom = ResolveUrl(fetchFrom, scan.baseHref);
+        std::string location = ResolveHttpReference(locationBase, scan.baseHref, encoding);
+        std::string fetch = ResolveHttpReference(fetchFrom, scan.baseHref, encoding);
+        if (!location.empty()) locationBase = std::move(location);
+        if (!fetch.empty()) fetchFrom = std::move(fetch);
     }
     const int frameDepth = items_[id].frameDepth;
     for (const Reference& ref : scan.refs) {
         int refFrameDepth = frameDepth + (ref.kind == RefKind::kFrame ? 1 : 0);
         int refImportDepth = ref.kind == RefKind::kImport ? 1 : 0;  // from a <style> block
-        Enqueue(ref, locationBase, fetchFrom, refFrameDepth, refImportDepth);
+        Enqueue(ref, locationBase, fetchFrom, refFrameDepth, refImportDepth, encoding);
     }
-    Item& item = items_[id];  // Enqueue may have moved the items
-    std::string charset =
-        DeclarePageCharset(item.body, item.contentType, scan.charset, scan.metaInsertPos);
     if (id == 0) {
         titleCharset_ = HeaderCharsetFor(scan.title, charset);
         title_ = DecodeHtmlEntities(scan.title, titleCharset_ == "utf-8");
@@ -97,23 +106,27 @@ void ArchivePlan::ScanHtmlDocument(int id, const std::string& fetchBase) {
 
 void ArchivePlan::ScanStylesheet(int id, const std::string& fetchBase) {
     std::vector<Reference> refs = FindCssRefs(items_[id].body);
+    items_[id].charset =
+        StylesheetCharset(items_[id].body, items_[id].contentType, items_[id].charset);
+    const DocumentEncoding encoding{codec_, items_[id].charset};
     std::string locationBase = items_[id].location;
     const int frameDepth = items_[id].frameDepth;
     const int importDepth = items_[id].importDepth;
     for (const Reference& ref : refs) {
         Enqueue(ref, locationBase, fetchBase, frameDepth,
-                importDepth + (ref.kind == RefKind::kImport ? 1 : 0));
+                importDepth + (ref.kind == RefKind::kImport ? 1 : 0), encoding);
     }
 }
 
 void ArchivePlan::Enqueue(const Reference& ref, const std::string& locationBase,
-                          const std::string& fetchBase, int frameDepth, int importDepth) {
+                          const std::string& fetchBase, int frameDepth, int importDepth,
+                          const DocumentEncoding& encoding) {
     if (ref.kind == RefKind::kFrame && frameDepth > limits_.maxFrameDepth) return;
     if (ref.kind == RefKind::kImport && importDepth > limits_.maxImportDepth) return;
-    std::string location = ResolveHttpReference(locationBase, ref.url);
+    std::string location = ResolveHttpReference(locationBase, ref.url, encoding);
     if (location.empty() || seen_.count(location) != 0) return;
     if (items_.size() - 1 >= limits_.maxResources) return;
-    std::string fetchUrl = ResolveHttpReference(fetchBase, ref.url);
+    std::string fetchUrl = ResolveHttpReference(fetchBase, ref.url, encoding);
     if (fetchUrl.empty()) fetchUrl = location;
 
     FetchKind kind = FetchKind::kResource;
@@ -123,6 +136,7 @@ void ArchivePlan::Enqueue(const Reference& ref, const std::string& locationBase,
     int id = static_cast<int>(items_.size());
     seen_.insert(location);
     items_.emplace_back(std::move(location), std::move(fetchUrl), kind, frameDepth, importDepth);
+    items_.back().charset = encoding.charset;  // a style sheet's fallback
     (kind == FetchKind::kResource ? resourceQueue_ : documentQueue_).push_back(id);
 }
 

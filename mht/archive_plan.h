@@ -22,6 +22,7 @@
 
 #include "mht/archive_writer.h"
 #include "mht/reference.h"
+#include "mht/text_codec.h"
 
 namespace mht {
 
@@ -51,7 +52,10 @@ struct FetchRequest {
 
 class ArchivePlan {
 public:
-    explicit ArchivePlan(std::string_view pageUrl, PlanLimits limits = PlanLimits());
+    // `pageUrl` is UTF-8. `codec` reads references in their documents' charsets and encodes
+    // queries in them; without one, references are taken as UTF-8 (see DocumentEncoding).
+    explicit ArchivePlan(std::string_view pageUrl, PlanLimits limits = PlanLimits(),
+                         const TextCodec* codec = nullptr);
 
     // The next fetch to start: the page first, then documents (style sheets and frames, whose
     // references are found only once they arrive), then other resources, each in the order
@@ -96,14 +100,17 @@ private:
         State state = State::kQueued;
         std::string contentType;
         std::string body;
+        std::string charset;  // of the referring document until a document's own is known
     };
 
     void Enqueue(const Reference& ref, const std::string& locationBase,
-                 const std::string& fetchBase, int frameDepth, int importDepth);
+                 const std::string& fetchBase, int frameDepth, int importDepth,
+                 const DocumentEncoding& encoding);
     void ScanHtmlDocument(int id, const std::string& fetchBase);
     void ScanStylesheet(int id, const std::string& fetchBase);
 
     PlanLimits limits_;
+    const TextCodec* codec_;
     std::vector<Item> items_;  // indexed by id; the page is 0
     std::deque<int> documentQueue_;
     std::deque<int> resourceQueue_;

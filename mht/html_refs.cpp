@@ -46,7 +46,7 @@ struct Attribute {
 
 class HtmlScanner {
 public:
-    explicit HtmlScanner(std::string_view html) : html_(html) {}
+    HtmlScanner(std::string_view html, int srcdocDepth) : html_(html), srcdocDepth_(srcdocDepth) {}
 
     HtmlScan Scan() {
         while (true) {
@@ -173,6 +173,15 @@ private:
         for (Reference& ref : FindCssRefs(css)) result_.refs.push_back(std::move(ref));
     }
 
+    // A srcdoc frame's markup stays in the page; what it refers to is the page's to archive,
+    // resolved against the page's base as the frame's document is.
+    void AddSrcdoc() {
+        if (srcdocDepth_ >= kMaxSrcdocDepth) return;
+        std::string markup = DecodeHtmlEntities(*Find("srcdoc"));
+        HtmlScan inner = HtmlScanner(markup, srcdocDepth_ + 1).Scan();
+        for (Reference& ref : inner.refs) result_.refs.push_back(std::move(ref));
+    }
+
     void ReadStartTag() {
         ++pos_;
         std::string name = ReadTagName();
@@ -204,6 +213,8 @@ private:
             AddUrl(RefKind::kResource, "poster");
         } else if (name == "object") {
             AddUrl(RefKind::kResource, "data");
+        } else if (name == "iframe" && Find("srcdoc") != nullptr) {
+            AddSrcdoc();  // its src is not loaded
         } else if (name == "iframe" || name == "frame") {
             AddUrl(RefKind::kFrame, "src");
         } else if (name == "base") {
@@ -305,7 +316,12 @@ private:
         return out;
     }
 
+    // Frames nest in srcdoc frames only through ever longer entity escapes: a few levels are
+    // plenty, and the bound keeps a crafted page from recursing deep.
+    static constexpr int kMaxSrcdocDepth = 3;
+
     std::string_view html_;
+    int srcdocDepth_;
     size_t pos_ = 0;
     HtmlScan result_;
     std::vector<Attribute> attrs_;
@@ -345,7 +361,7 @@ std::vector<std::string> SplitSrcset(std::string_view s) {
 }
 
 HtmlScan ScanHtml(std::string_view html) {
-    return HtmlScanner(html).Scan();
+    return HtmlScanner(html, 0).Scan();
 }
 
 }  // namespace mht

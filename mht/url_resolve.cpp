@@ -1,5 +1,10 @@
 #include "mht/url_resolve.h"
 
+#include <utility>
+
+#include "mht/page_charset.h"
+#include "urls/url_parser.h"
+
 namespace mht {
 namespace {
 
@@ -44,35 +49,79 @@ void DropLastSegment(std::string& out) {
     out.erase(slash == std::string::npos ? 0 : slash);
 }
 
-bool MustEscape(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>';
-}
-
-void AppendEscaped(std::string& out, std::string_view s) {
-    static const char kHex[] = "0123456789ABCDEF";
-    for (char ch : s) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (MustEscape(c)) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += ch;
-        }
+bool IsAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     }
+    return true;
 }
 
-// Browsers read "\" as "/" in http(s) URLs, but only before the query. A backslash right after
-// a high byte is left alone: in a GBK URL it is the second byte of a character.
-std::string BackslashesToSlashes(std::string_view ref) {
-    std::string out(ref);
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (out[i] == '?' || out[i] == '#') break;
-        if (out[i] == '\\' && (i == 0 || static_cast<unsigned char>(out[i - 1]) < 0x81)) {
-            out[i] = '/';
+// Text no codec could read: each byte above ASCII written as %XX as it stands, and a GBK
+// character's second byte with it, so that a 0x5C there is not read as a separator.
+std::string EscapeUndecodable(std::string_view s) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            out += s[i];
+            continue;
         }
+        unsigned char next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        int count =
+            (c >= 0x81 && c <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F) ? 2 : 1;
+        for (int k = 0; k < count; ++k) {
+            unsigned char b = static_cast<unsigned char>(s[i + k]);
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+        i += count - 1;
     }
     return out;
+}
+
+// The reference as UTF-8, as the browser reads it from the document's bytes.
+std::string ReferenceText(std::string_view text, const DocumentEncoding& encoding) {
+    if (IsAscii(text)) return std::string(text);
+    std::string utf8;
+    if (encoding.codec && !encoding.charset.empty() &&
+        encoding.codec->Decode(encoding.charset, text, utf8)) {
+        return utf8;
+    }
+    if (IsValidUtf8(text)) return std::string(text);
+    if (encoding.codec && encoding.codec->Decode("gbk", text, utf8)) return utf8;
+    return EscapeUndecodable(text);
+}
+
+// The charset a query is sent in: the document's, but UTF-8 where it has none or is UTF-16.
+bool QueryNeedsEncoding(const DocumentEncoding& encoding) {
+    const std::string& cs = encoding.charset;
+    return encoding.codec && !cs.empty() && cs != "utf-8" && cs != "utf8" &&
+           cs.compare(0, 6, "utf-16") != 0 && cs != "unicode-1-1-utf-8";
+}
+
+url::Hooks HooksFor(const DocumentEncoding& encoding) {
+    url::Hooks hooks;
+    if (encoding.codec) {
+        const TextCodec* codec = encoding.codec;
+        hooks.toAscii = [codec](const std::string& host, std::string& ascii) {
+            return codec->HostToAscii(host, ascii);
+        };
+    }
+    if (QueryNeedsEncoding(encoding)) {
+        hooks.encodeQuery = [encoding](const std::string& utf8) {
+            std::string bytes;
+            return encoding.codec->Encode(encoding.charset, utf8, bytes) ? bytes : utf8;
+        };
+    }
+    return hooks;
+}
+
+std::string HrefWithoutFragment(url::Url u) {
+    u.hasFragment = false;
+    u.fragment.clear();
+    return u.Href();
 }
 
 }  // namespace
@@ -227,41 +276,24 @@ std::string CleanAttributeUrl(std::string_view value) {
     return out;
 }
 
-std::string CanonicalHttpUrl(std::string_view url) {
-    UrlParts p = SplitUrl(url);
-    std::string scheme = Lower(p.scheme);
-    // Only the host is case-insensitive; user information keeps its case.
-    size_t at = p.authority.rfind('@');
-    size_t hostStart = at == std::string::npos ? 0 : at + 1;
-    std::string authority =
-        p.authority.substr(0, hostStart) + Lower(std::string_view(p.authority).substr(hostStart));
-    size_t colon = authority.rfind(':');
-    if (colon != std::string::npos && colon >= hostStart &&
-        authority.find(']', colon) == std::string::npos) {
-        std::string port = authority.substr(colon + 1);
-        if (port.empty() || (scheme == "http" && port == "80") ||
-            (scheme == "https" && port == "443")) {
-            authority.erase(colon);
-        }
-    }
-    std::string out = scheme + "://" + authority;
-    AppendEscaped(out, p.path.empty() ? std::string_view("/") : std::string_view(p.path));
-    if (p.hasQuery) {
-        out += '?';
-        AppendEscaped(out, p.query);
-    }
-    return out;
+std::string CanonicalHttpUrl(std::string_view text) {
+    url::Url u;
+    if (!url::Parse(std::string(text), nullptr, u)) return {};
+    return HrefWithoutFragment(std::move(u));
 }
 
-std::string ResolveHttpReference(std::string_view base, std::string_view ref) {
+std::string ResolveHttpReference(std::string_view base, std::string_view ref,
+                                 const DocumentEncoding& encoding) {
     std::string cleaned = CleanAttributeUrl(ref);
-    if (cleaned.empty() || cleaned[0] == '#') return {};
-    std::string scheme = UrlScheme(cleaned);
-    if (!scheme.empty() && !IsSpecialScheme(scheme)) return {};
-    if (IsHttpUrl(base) || !scheme.empty()) cleaned = BackslashesToSlashes(cleaned);
-    std::string absolute = ResolveUrl(base, cleaned);
-    if (!IsHttpUrl(absolute)) return {};
-    return CanonicalHttpUrl(absolute);
+    if (cleaned.empty() || cleaned[0] == '#') return {};  // the document itself
+    url::Url baseUrl;
+    const bool hasBase = !base.empty() && url::Parse(std::string(base), nullptr, baseUrl);
+    url::Url out;
+    if (!url::Parse(ReferenceText(cleaned, encoding), hasBase ? &baseUrl : nullptr, out,
+                    HooksFor(encoding))) {
+        return {};
+    }
+    return HrefWithoutFragment(std::move(out));
 }
 
 }  // namespace mht

@@ -26,7 +26,8 @@ struct Hooks {
     // Converts a host that holds non-ASCII (given in UTF-8) to its IDNA ASCII form. Empty: such
     // hosts are refused. Also asked, when set, about ASCII labels that start with "xn--".
     std::function<bool(const std::string& utf8Host, std::string& asciiHost)> toAscii;
-    // Encodes the query (UTF-8) in the document's charset. Empty: the query stays UTF-8.
+    // Encodes the query (UTF-8) in the document's charset. A character the charset cannot hold
+    // comes back as "%26%23" decimal "%3B" (its "&#N;"), as browsers send it. Empty: UTF-8.
     std::function<std::string(const std::string& utf8)> encodeQuery;
 };
 

@@ -76,6 +76,11 @@ site_assets.py):
     /site/favicon.ico         image/x-icon
     /site50/index.html        50 images img/0.png .. img/49.png; each image is answered after
                               50 ms (the page itself at once)
+    /charset/gbk.html         GBK page (<meta charset="gbk">, header without charset) with
+                              <img src="中/文.png?q=搜索"> and <img src="img/a b.png">
+    /charset/srcdoc.html      <iframe src=not-loaded.html srcdoc="..."> whose markup holds
+                              <img src="img/srcdoc.png">
+    /charset/...png           any other path ending in .png: image/png (the red image)
 
 Sample site (with --sample DIR): /sample/PATH serves DIR/PATH.
 
@@ -484,6 +489,22 @@ class Site:
         if self.sample_dir is None:
             return Response(404, status_page(404), "text/html")
         return file_response(self.sample_dir, "/".join(parts[1:]) or "index.html")
+
+    def route_charset(self, req, conn, parts):
+        rel = "/".join(parts[1:])
+        if rel == "gbk.html":
+            page = ('<html><head><meta charset="gbk"><title>\u4e2d\u6587</title></head><body>'
+                    '<img src="\u4e2d/\u6587.png?q=\u641c\u7d22"><img src="img/a b.png">'
+                    '</body></html>')
+            return Response(body=page.encode("gbk"), content_type="text/html")
+        if rel == "srcdoc.html":
+            page = (b'<html><body><p>page</p><iframe src="not-loaded.html" srcdoc="&lt;p&gt;'
+                    b'frame&lt;/p&gt;&lt;img src=&quot;img/srcdoc.png&quot;&gt;"></iframe>'
+                    b'</body></html>')
+            return Response(body=page, content_type="text/html; charset=utf-8")
+        if rel.endswith(".png"):
+            return Response(body=site_assets.SITE_IMAGES["img/red.png"], content_type="image/png")
+        return Response(404, status_page(404), "text/html")
 
     def route_target(self, req, conn, parts):
         return Response(body=req.target.encode("latin-1") + b"\n")

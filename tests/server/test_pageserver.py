@@ -289,6 +289,15 @@ class PageServerTest(unittest.TestCase):
         png_pixels(data)
         self.assertEqual(self.get("/site50/img/50.png")[0].status, 404)
 
+    def test_charset_pages(self):
+        _, body = self.get("/charset/gbk.html")
+        self.assertIn('<img src="\u4e2d/\u6587.png?q=\u641c\u7d22">', body.decode("gbk"))
+        _, body = self.get("/charset/srcdoc.html")
+        self.assertIn(b"srcdoc=", body)
+        response, data = self.get("/charset/%E4%B8%AD/x.png?q=%CB%D1")
+        self.assertEqual(response.getheader("Content-Type"), "image/png")
+        png_pixels(data)
+
 
 class ServerProcessTest(unittest.TestCase):
     def test_sample_site_and_its_url_list(self):

@@ -96,6 +96,40 @@ TEST(HtmlRefsTest, ReadsMarkupAsBrowsersDo) {
     EXPECT_EQ("http://cdn/x/", scan.baseHref);
 }
 
+TEST(HtmlRefsTest, SrcdocFramesLendTheirResourcesToThePage) {
+    // The frame's src is not loaded when srcdoc is there; its markup is entity-escaped, and
+    // may itself hold a srcdoc frame, escaped once more.
+    const char html[] =
+        "<img src=before.png><iframe src=ignored.html srcdoc=\"<p style='background:url(bg.png)'>"
+        "<img src=&quot;in%20frame.png&quot;><link rel=stylesheet href=&quot;f.css&quot;>"
+        "<iframe srcdoc='&amp;lt;img src=deep.png&amp;gt;'></iframe>"
+        "<iframe src=&quot;sub.html&quot;></iframe>\"></iframe><img src=after.png>";
+    mht::HtmlScan scan = mht::ScanHtml(html);
+    EXPECT_EQ((Strings{"before.png", "bg.png", "in%20frame.png", "f.css", "deep.png", "sub.html",
+                       "after.png"}),
+              Urls(scan.refs));
+    EXPECT_EQ((Strings{"f.css"}), UrlsOfKind(scan.refs, RefKind::kStylesheet));
+    EXPECT_EQ((Strings{"sub.html"}), UrlsOfKind(scan.refs, RefKind::kFrame));
+    // Nesting is bounded: a page of srcdoc frames escaped ever deeper yields what the first
+    // levels hold and ends.
+    std::string nested = "<img src=x.png>";
+    for (int level = 0; level < 12; ++level) {
+        std::string escaped;
+        for (char c : nested) {
+            if (c == '&')
+                escaped += "&amp;";
+            else if (c == '<')
+                escaped += "&lt;";
+            else if (c == '"')
+                escaped += "&quot;";
+            else
+                escaped += c;
+        }
+        nested = "<iframe srcdoc=\"" + escaped + "\"></iframe>";
+    }
+    EXPECT_TRUE(mht::ScanHtml(nested).refs.empty());
+}
+
 TEST(HtmlRefsTest, FindsTitleCharsetAndWhereAMetaGoes) {
     const char withHead[] =
         "<!doctype html><html lang=zh><head profile=x><svg><title>icon</title></svg>"

@@ -244,5 +244,37 @@ TEST_F(MhtBatchTest, EachResourceOfAPageIsRequestedOnceWithTheFixedHeaders) {
     EXPECT_EQ(once, counts);
 }
 
+TEST_F(MhtBatchTest, ReferencesAreRequestedAsABrowserWritesThemAndSrcdocFramesKeepTheirImages) {
+    const std::string gbk = server_->Http("/charset/gbk.html");
+    const std::string srcdoc = server_->Http("/charset/srcdoc.html");
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 2)));
+    ASSERT_NO_FATAL_FAILURE(ImportList({gbk, srcdoc}));
+    RunToEnd();
+    ExpectEndState();
+
+    std::map<std::string, int> counts;
+    for (const batch::RecordedRequest& request : server_->Requests("/charset/"))
+        ++counts[request.path];
+    // The GBK page's <img src="中/文.png?q=搜索">: the path in UTF-8, the query in GBK; a
+    // space escaped; the srcdoc frame's image fetched and its src never loaded.
+    const std::string chinese = "/charset/%E4%B8%AD/%E6%96%87.png?q=%CB%D1%CB%F7";
+    const std::map<std::string, int> once = {{"/charset/gbk.html", 1},
+                                             {chinese, 1},
+                                             {"/charset/img/a%20b.png", 1},
+                                             {"/charset/srcdoc.html", 1},
+                                             {"/charset/img/srcdoc.png", 1}};
+    EXPECT_EQ(once, counts);
+
+    MimeArchive gbkPage;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(gbk, &gbkPage));
+    EXPECT_TRUE(Contains(gbkPage.Locations(), server_->Http(chinese)));
+    EXPECT_TRUE(Contains(gbkPage.Locations(), server_->Http("/charset/img/a%20b.png")));
+    MimeArchive srcdocPage;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(srcdoc, &srcdocPage));
+    EXPECT_EQ((std::vector<std::string>{srcdoc, server_->Http("/charset/img/srcdoc.png")}),
+              srcdocPage.Locations())
+        << "the frame stays in the page: no part of its own";
+}
+
 }  // namespace
 }  // namespace mht_gui
