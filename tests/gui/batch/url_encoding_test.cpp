@@ -110,9 +110,16 @@ TEST_F(UrlEncodingTest, HostsNoBrowserAcceptsAreNeverContacted) {
     ASSERT_NO_FATAL_FAILURE(StartWithThreads(6));
     std::map<std::string, std::string> files = RunList(list, 6);
     EXPECT_EQ(std::vector<std::string>{"/target/good"}, SortedTargets());
-    std::map<std::string, std::string> expected = {
-        {OutputFileName(CString(good)).str(), "/target/good\r\n"}};
+    std::string goodName = OutputFileName(CString(good)).str();
+    std::map<std::string, std::string> expected = {{goodName, "/target/good\r\n"}};
     EXPECT_EQ(expected, files);
+
+    // The archiver alike: only the good page is fetched and archived.
+    ASSERT_TRUE(gui::Click(Item(gui::id::kFormatMht)));
+    files = RunList(list, 6);
+    EXPECT_EQ(std::vector<std::string>{"/target/good"}, SortedTargets());
+    ASSERT_EQ(1u, files.size());
+    EXPECT_EQ(goodName.substr(0, goodName.size() - 4) + ".mht", files.begin()->first);
 }
 
 TEST_F(UrlEncodingTest, AnEnormousLineIsImportedAsAnEmptyEntry) {
