@@ -3,6 +3,9 @@
 namespace mht {
 namespace {
 
+// What a numeric reference above 0x7F becomes.
+enum class NonAscii { kUtf8, kAsWritten, kPercentUtf8 };
+
 struct NamedEntity {
     const char* name;
     const char* text;
@@ -34,7 +37,7 @@ int HexValue(char c) {
 }
 
 // Decodes "&#..." at `pos`; returns the length consumed, 0 when it is not a reference.
-size_t DecodeNumeric(std::string_view s, size_t pos, bool utf8, std::string& out) {
+size_t DecodeNumeric(std::string_view s, size_t pos, NonAscii mode, std::string& out) {
     size_t i = pos + 2;
     int radix = 10;
     if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) {
@@ -53,8 +56,17 @@ size_t DecodeNumeric(std::string_view s, size_t pos, bool utf8, std::string& out
     if (i < s.size() && s[i] == ';') ++i;
     if (value < 0x80 && value != 0) {
         out += static_cast<char>(value);
-    } else if (utf8) {
+    } else if (mode == NonAscii::kUtf8) {
         AppendUtf8(out, value);
+    } else if (mode == NonAscii::kPercentUtf8) {
+        static const char kHex[] = "0123456789ABCDEF";
+        std::string utf8;
+        AppendUtf8(utf8, value);
+        for (unsigned char c : utf8) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
     } else {
         out.append(s.substr(pos, i - pos));
     }
@@ -100,7 +112,9 @@ void AppendUtf8(std::string& out, unsigned long cp) {
     }
 }
 
-std::string DecodeHtmlEntities(std::string_view s, bool utf8) {
+namespace {
+
+std::string Decode(std::string_view s, NonAscii mode) {
     std::string out;
     out.reserve(s.size());
     size_t i = 0;
@@ -113,7 +127,7 @@ std::string DecodeHtmlEntities(std::string_view s, bool utf8) {
         out.append(s.substr(i, amp - i));
         size_t used = 0;
         if (amp + 1 < s.size() && s[amp + 1] == '#') {
-            used = DecodeNumeric(s, amp, utf8, out);
+            used = DecodeNumeric(s, amp, mode, out);
         } else {
             used = DecodeNamed(s, amp, out);
         }
@@ -124,6 +138,16 @@ std::string DecodeHtmlEntities(std::string_view s, bool utf8) {
         i = amp + used;
     }
     return out;
+}
+
+}  // namespace
+
+std::string DecodeHtmlEntities(std::string_view s, bool utf8) {
+    return Decode(s, utf8 ? NonAscii::kUtf8 : NonAscii::kAsWritten);
+}
+
+std::string DecodeUrlEntities(std::string_view s) {
+    return Decode(s, NonAscii::kPercentUtf8);
 }
 
 }  // namespace mht

@@ -11,6 +11,11 @@ namespace mht {
 // another charset and no conversion is made.
 std::string DecodeHtmlEntities(std::string_view text, bool utf8 = true);
 
+// The same for a URL attribute, whose bytes are in the page's charset: a numeric reference
+// above 0x7F becomes the %XX of its UTF-8 bytes, which names that character in a path or host
+// whatever the page's charset, so the value stays in one encoding.
+std::string DecodeUrlEntities(std::string_view text);
+
 // Appends the UTF-8 bytes of a code point (U+FFFD for one that is not a character).
 void AppendUtf8(std::string& out, unsigned long codePoint);
 

@@ -153,7 +153,7 @@ private:
 
     std::string Value(std::string_view name) const {
         const std::string_view* v = Find(name);
-        return v ? CleanAttributeUrl(DecodeHtmlEntities(*v)) : std::string();
+        return v ? CleanAttributeUrl(DecodeUrlEntities(*v)) : std::string();
     }
 
     void AddUrl(RefKind kind, std::string_view attrName) {
@@ -164,7 +164,7 @@ private:
     void AddSrcset(std::string_view attrName) {
         const std::string_view* v = Find(attrName);
         if (v == nullptr) return;
-        for (std::string& url : SplitSrcset(DecodeHtmlEntities(*v))) {
+        for (std::string& url : SplitSrcset(DecodeUrlEntities(*v))) {
             result_.refs.push_back(Reference{RefKind::kResource, std::move(url)});
         }
     }

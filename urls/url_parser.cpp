@@ -170,7 +170,7 @@ private:
 
 bool Parser::Run(Url& out) {
     // `pos_` may step back before the start (pos_ - 1 on size_t wraps, and the loop's increment
-    // brings it back to 0), as the standard's pointer does.
+    // brings it back to 0), so that states can hand a character back to be read again.
     for (;; ++pos_) {
         int c = At(pos_);
         if (!Step(c)) return false;

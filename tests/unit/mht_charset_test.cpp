@@ -55,6 +55,16 @@ TEST(ReferenceCharsetTest, UndeclaredCharsetIsUtf8WhenValidElseGbk) {
               Resolve(std::string(kZhGbk) + ".png", "x-unknown-charset"));
 }
 
+TEST(ReferenceCharsetTest, HostsBrowsersRefuseAreNotFetched) {
+    for (const char* ref : {"http://a b/x.png", "http://a%00b/x.png", "http://a\x01z/x.png",
+                            "http://a<b/x.png", "http://[::1/x.png", "http://1.2.3.4.5/x.png",
+                            "http://host:99999/x.png", "http://\xE4\xB8\xAD.cn/x.png"}) {
+        EXPECT_EQ("", Resolve(ref, "utf-8")) << ref;
+    }
+    EXPECT_EQ("http://192.168.0.1/x.png", Resolve("http://0xC0.0250.0.1/x.png", "utf-8"));
+    EXPECT_EQ("http://[::1]:8080/x.png", Resolve("http://[0:0::1]:08080/x.png", "utf-8"));
+}
+
 TEST(StylesheetCharsetTest, BomThenHeaderThenRuleThenReferrer) {
     EXPECT_EQ("utf-8", mht::StylesheetCharset("\xEF\xBB\xBF@charset \"gbk\";", "text/css", "big5"));
     EXPECT_EQ("shift_jis",
@@ -90,7 +100,9 @@ std::vector<std::string> Requests(const std::string& pageUrl, const std::string&
 
 TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     const std::string page = std::string("<meta charset=gbk><img src=\"") + kZhGbk +
-                             ".png?q=" + kSearchGbk + "\"><link rel=stylesheet href=s.css>";
+                             ".png?q=" + kSearchGbk + "\"><link rel=stylesheet href=s.css>" +
+                             // A character reference beside the page's own bytes.
+                             "<img src=\"&#20013;\xCE\xC4.jpg\">";
     // The sheet names no charset: it is read in the page's.
     const std::string css = std::string("a{background:url(") + kZhGbk + ".gif?q=" + kSearchGbk +
                             ")} b{background:url(u.gif?q=\xFF)}";
@@ -100,6 +112,7 @@ TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     EXPECT_EQ((std::vector<std::string>{
                   "http://127.0.0.1:8000/s.css",
                   std::string("http://127.0.0.1:8000/") + kZhPath + ".png" + gbkQuery,
+                  std::string("http://127.0.0.1:8000/") + kZhPath + ".jpg",
                   std::string("http://127.0.0.1:8000/") + kZhPath + ".gif" + gbkQuery,
                   // A byte no charset here can read stays as it is.
                   "http://127.0.0.1:8000/u.gif?q=%FF",
@@ -108,7 +121,7 @@ TEST(ArchiveCharsetTest, PageAndStyleSheetReferencesAsABrowserRequestsThem) {
     // A UTF-8 sheet linked from the GBK page: its own charset counts.
     asked = Requests("http://127.0.0.1:8000/p.html", "text/html", page, "text/css; charset=utf-8",
                      "b{background:url(u.gif?q=\xE6\x90\x9C\xE7\xB4\xA2)}");
-    EXPECT_EQ(std::string("http://127.0.0.1:8000/u.gif?q=") + kSearchUtf8Query, asked.at(2));
+    EXPECT_EQ(std::string("http://127.0.0.1:8000/u.gif?q=") + kSearchUtf8Query, asked.at(3));
 }
 
 TEST(ArchiveCharsetTest, ThePagesOwnUrlIsSentInUtf8) {

@@ -102,4 +102,6 @@ TEST(UrlResolveTest, EntitiesInAttributesAreDecoded) {
     EXPECT_EQ("\xE4\xB8\xAD", mht::DecodeHtmlEntities("&#20013;"));
     EXPECT_EQ("\xEF\xBF\xBD", mht::DecodeHtmlEntities("&#0;"));
     EXPECT_EQ("&#20013;&", mht::DecodeHtmlEntities("&#20013;&#38;", false));
+    // In a URL, as the %XX of the character's UTF-8 bytes, whatever the page's charset.
+    EXPECT_EQ("/%E4%B8%AD?a&b", mht::DecodeUrlEntities("/&#x4e2d;?a&amp;b"));
 }
