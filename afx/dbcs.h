@@ -10,6 +10,12 @@ namespace afx {
 // True when `c` starts a two-byte character in the process's ANSI code page.
 bool IsLeadByte(unsigned char c);
 
+// True when the byte `c` (not a lead byte) is a character of the process's ANSI code page.
+bool IsSingleByteChar(unsigned char c);
+
+// True when `lead` followed by `trail` is one character of the process's ANSI code page.
+bool IsDoubleByteChar(unsigned char lead, unsigned char trail);
+
 // Length in bytes (1 or 2) of the character that starts at byte `i` of `s`; a lead byte at the
 // very end of the text counts alone.
 inline size_t CharLength(const std::string& s, size_t i) {

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "afx/codepage.h"
+#include "afx/idna.h"
+#include "urls/url_parser.h"
+
 namespace {
 
 [[noreturn]] void ThrowLastError() {
@@ -23,31 +27,21 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
     port = 0;
     if (!url || !*url) return FALSE;
 
-    char host[INTERNET_MAX_HOST_NAME_LENGTH + 1];
-    std::string path(std::strlen(url) + 1, '\0'), extra(std::strlen(url) + 1, '\0');
-    URL_COMPONENTSA parts = {};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUrlPath = &path[0];
-    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
-    parts.lpszExtraInfo = &extra[0];
-    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
-    if (!::InternetCrackUrlA(url, 0, 0, &parts)) return FALSE;
+    // The text is in the ANSI code page; the parser reads Unicode, and encodes the path and
+    // query in UTF-8 as browsers send them.
+    url::Hooks hooks;
+    hooks.toAscii = afx::IdnaToAscii;
+    url::Url parsed;
+    if (!url::Parse(afx::AnsiToUtf8(url), nullptr, parsed, hooks)) return FALSE;
 
-    if (parts.nScheme == INTERNET_SCHEME_HTTP)
-        serviceType = AFX_INET_SERVICE_HTTP;
-    else if (parts.nScheme == INTERNET_SCHEME_HTTPS)
-        serviceType = AFX_INET_SERVICE_HTTPS;
+    serviceType = parsed.scheme == "https" ? AFX_INET_SERVICE_HTTPS : AFX_INET_SERVICE_HTTP;
+    std::string host = parsed.host;
+    // WinInet takes an IPv6 address without its brackets.
+    if (host.size() > 2 && host.front() == '[') host = host.substr(1, host.size() - 2);
     server = host;
-    std::string target(path.c_str());
-    target += extra.c_str();
-    size_t fragment = target.find('#');
-    if (fragment != std::string::npos) target.erase(fragment);
-    if (target.empty()) target = "/";
-    object = target;
-    port = parts.nPort;
-    return host[0] != '\0';
+    object = parsed.RequestTarget();
+    port = static_cast<INTERNET_PORT>(parsed.EffectivePort());
+    return TRUE;
 }
 
 void CInternetHandle::Close() {

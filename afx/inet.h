@@ -20,8 +20,12 @@ enum : DWORD {
     AFX_INET_SERVICE_HTTPS = 4,
 };
 
-// Splits an absolute URL into service type, host, object (path and query, without the
-// fragment, which never goes to the server) and port. False when the URL does not parse.
+// Splits an absolute http or https URL (text in the ANSI code page) into service type, host,
+// object and port as a browser sends them: the host in its IDNA ASCII form, the object (path
+// and query, never the fragment) with everything outside ASCII, spaces and the other bytes a
+// browser escapes percent-encoded in UTF-8, existing %XX escapes kept. False when a browser
+// would refuse the URL, a host holding a space, control byte or NUL among others: nothing may
+// be fetched then.
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
                  INTERNET_PORT& port);
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "afx/idna.h"
+
 #include <climits>
 
 namespace cdo {
@@ -173,18 +175,9 @@ bool CWindowsCodec::Encode(std::string_view charset, std::string_view utf8,
 }
 
 bool CWindowsCodec::HostToAscii(const std::string& utf8Host, std::string& asciiHost) const {
-    std::wstring wide;
-    if (!ToWide(CP_UTF8, utf8Host, wide) || wide.empty()) return false;
-    wchar_t ascii[256];  // the longest host name IDNA gives
-    int n =
-        ::IdnToAscii(IDN_ALLOW_UNASSIGNED, wide.c_str(), static_cast<int>(wide.size()), ascii, 256);
-    if (n <= 0) return false;
-    asciiHost.clear();
-    for (int i = 0; i < n; ++i) {
-        if (ascii[i] >= 0x80) return false;
-        asciiHost += static_cast<char>(ascii[i]);
-    }
-    return true;
+    // The same conversion as the request a URL of the list becomes, so that a part is stored
+    // under the host it was fetched from.
+    return afx::IdnaToAscii(utf8Host, asciiHost);
 }
 
 }  // namespace cdo

@@ -23,10 +23,30 @@ bool IsDeviceName(const CString& stem) {
            s[3] <= '9';
 }
 
+// A byte that is no whole character of the code page becomes "_": Windows would otherwise
+// read a lead byte together with the next byte, swallowing a "/" or the "." of the extension,
+// and would turn a byte that maps to nothing into "?" or fail the name.
+std::string WithoutBrokenCharacters(const std::string& text) {
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (afx::IsLeadByte(c)) {
+            if (i + 1 < out.size() &&
+                afx::IsDoubleByteChar(c, static_cast<unsigned char>(out[i + 1])))
+                ++i;
+            else
+                out[i] = '_';
+        } else if (!afx::IsSingleByteChar(c)) {
+            out[i] = '_';
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 CString OutputFileName(const CString& url) {
-    CString name(url);
+    CString name(WithoutBrokenCharacters(url.str()));
     name.MakeLower();
     name.Replace("http://", "");
     name.Replace(".", "_");

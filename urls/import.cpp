@@ -1,6 +1,7 @@
 // The Import button and the status line.
 #include <cstring>
 
+#include "afx/codepage.h"
 #include "afx/stdiofile.h"
 #include "app/main_dialog.h"
 #include "app/shared_state.h"
@@ -33,7 +34,7 @@ void CMainDialog::OnImport() {
     };
     CStdioFile file;
     if (!file.Open(path, CStdioFile::modeRead)) return refuse(texts::kImportCannotOpen);
-    UrlListResult list = ReadUrlList(file, g_urlTable);
+    UrlListResult list = ReadUrlList(file, g_urlTable, afx::EncodeAnsiChar);
     file.Close();
     if (list.readError) return refuse(texts::kImportReadError);
 

@@ -84,6 +84,9 @@ site_assets.py):
 
 Sample site (with --sample DIR): /sample/PATH serves DIR/PATH.
 
+    /target/ANYTHING    200, body the request target exactly as received and b"\n", for
+                        checking how a client encodes a URL
+
 Request record (these two routes are not recorded themselves):
 
     /__requests[?path=PREFIX]  JSON list, oldest first, of {"method", "path" (the target as
@@ -502,6 +505,9 @@ class Site:
         if rel.endswith(".png"):
             return Response(body=site_assets.SITE_IMAGES["img/red.png"], content_type="image/png")
         return Response(404, status_page(404), "text/html")
+
+    def route_target(self, req, conn, parts):
+        return Response(body=req.target.encode("latin-1") + b"\n")
 
 
 def file_response(root, rel):

@@ -191,6 +191,11 @@ class PageServerTest(unittest.TestCase):
         data = raw_exchange(self.port, request)
         self.assertTrue(data.endswith(b"\r\n\r\n" + request))
 
+    def test_target_returns_the_target_as_sent(self):
+        request = b"GET /target/%E4%B8%AD/a%20b?q=\xd6\xd0 HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"
+        data = raw_exchange(self.port, request)
+        self.assertTrue(data.endswith(b"\r\n\r\n/target/%E4%B8%AD/a%20b?q=\xd6\xd0\n"), data)
+
     def test_keep_alive_and_connection_close(self):
         self.get("/__reset")
         conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=5)

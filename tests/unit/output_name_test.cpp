@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 TEST(OutputNameTest, WorkedExample) {
     EXPECT_STREQ("shop_example_com_a_b_html_x=1_top.txt",
                  OutputFileName("http://shop.example.com/a/b.html?x=1#top"));
@@ -40,4 +42,30 @@ TEST(OutputNameTest, DeviceNamesAreAvoided) {
     EXPECT_STREQ("com0.txt", OutputFileName("com0"));
     EXPECT_STREQ("console.txt", OutputFileName("console"));
     EXPECT_STREQ("con_txt.txt", OutputFileName("con.txt"));
+}
+
+TEST(OutputNameTest, BytesThatStartNoCharacterCannotSwallowASeparator) {
+    // UTF-8 "中" (E4 B8 AD) read as GBK: E4 B8 is a character, AD is a lead byte without a
+    // trail byte, and must not take the "/" or ":" or the "." of the extension with it.
+    EXPECT_EQ(std::string("a_com_\xE4\xB8__x_y.txt"),
+              OutputFileName("http://a.com/\xE4\xB8\xAD/x?y").str());
+    EXPECT_EQ(std::string("a_\xE4\xB8__s.txt"), OutputFileName("a/\xE4\xB8\xAD:s").str());
+    EXPECT_EQ(std::string("x_.txt"), OutputFileName("x\xD6").str());
+    EXPECT_EQ(std::string("a_b.txt"), OutputFileName("a\xFF"
+                                                     "b")
+                                          .str());  // no character at all
+    // Whatever the bytes, no separator nor forbidden character is left.
+    for (int lead = 0x80; lead < 0x100; ++lead)
+        for (const char* tail : {"/", "\\", ":", "*", "?", "\"", "<", ">", "|", "."}) {
+            std::string name =
+                OutputFileName(std::string(1, static_cast<char>(lead)) + tail + "z").str();
+            for (size_t i = 0; i + 4 < name.size(); ++i) {
+                unsigned char c = static_cast<unsigned char>(name[i]);
+                if (c >= 0x81 && c <= 0xFE && i + 5 < name.size()) {
+                    ++i;  // a whole character: its trail byte is part of it
+                    continue;
+                }
+                EXPECT_EQ(nullptr, std::strchr("/\\:*?\"<>|.", c)) << lead << tail;
+            }
+        }
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
+#include "gbk_encoder.h"
 #include "temp_file.h"
 #include "urls/url_table.h"
 
@@ -21,7 +23,7 @@ Imported Import(const std::string& content, std::vector<char> table = {}) {
     TempFile file(content);
     CStdioFile reader;
     EXPECT_TRUE(reader.Open(file.path().c_str()));
-    out.result = ReadUrlList(reader, out.table.data());
+    out.result = ReadUrlList(reader, out.table.data(), EncodeGbkChar);
     return out;
 }
 
@@ -69,14 +71,11 @@ TEST(UrlListTest, EmptyFileAndByteOrderMark) {
     Imported bom = Import("\xEF\xBB\xBFhttp://a/\nhttp://b/\n");
     ASSERT_EQ(2, bom.result.count);
     EXPECT_STREQ("http://a/", bom.slot(0));
-    // Only at the very start: elsewhere the bytes are part of the line.
+    // Only at the very start: elsewhere it is a character of the line, which GBK lacks.
     Imported inner = Import(
         "a\n\xEF\xBB\xBF"
         "b\n");
-    EXPECT_STREQ(
-        "\xEF\xBB\xBF"
-        "b",
-        inner.slot(1));
+    EXPECT_STREQ("%EF%BB%BFb", inner.slot(1));
     // A BOM alone on the first line leaves an empty line, which is skipped.
     EXPECT_EQ(1, Import("\xEF\xBB\xBF\nx\n").result.count);
 }
@@ -101,8 +100,68 @@ TEST(UrlListTest, StopsAtTheTableSize) {
 }
 
 TEST(UrlListTest, ReadsEveryLineOfABigFile) {
-    // The reader is line based and unbounded: a 1 MB line is read whole and then dropped.
+    // A 1 MB line is read in pieces and dropped.
     Imported list = Import(std::string(1 << 20, 'q') + "\nlast\n");
     ASSERT_EQ(2, list.result.count);
     EXPECT_STREQ("last", list.slot(1));
+}
+
+// The same URLs as a GBK list and as UTF-8 lists, with and without the byte-order mark.
+namespace {
+const char kGbkList[] =
+    "http://h/中文/页面.html?q=搜索\n"
+    "http://h/%E4%B8%AD.html\n"
+    "http://h/a b.html  \r\n";
+const char kUtf8List[] =
+    u8"http://h/中文/页面.html?q=搜索\n"
+    u8"http://h/%E4%B8%AD.html\n"
+    u8"http://h/a b.html  \r\n";
+}  // namespace
+
+TEST(UrlListTest, Utf8ListsFillTheTableAsTheGbkListDoes) {
+    Imported gbk = Import(kGbkList);
+    Imported utf8 = Import(kUtf8List);
+    Imported bom = Import(std::string("\xEF\xBB\xBF") + kUtf8List);
+    EXPECT_EQ(ListEncoding::Ansi, gbk.result.encoding);
+    EXPECT_EQ(ListEncoding::Utf8, utf8.result.encoding);
+    EXPECT_EQ(ListEncoding::Utf8, bom.result.encoding);
+    ASSERT_EQ(3, gbk.result.count);
+    EXPECT_STREQ("http://h/中文/页面.html?q=搜索", gbk.slot(0));
+    EXPECT_STREQ("http://h/a b.html", gbk.slot(2));
+    EXPECT_TRUE(gbk.table == utf8.table);
+    EXPECT_TRUE(gbk.table == bom.table);
+    EXPECT_EQ(3, utf8.result.count);
+    EXPECT_EQ(3, bom.result.count);
+}
+
+TEST(UrlListTest, Utf8CharactersGbkLacksArePercentEncoded) {
+    Imported list = Import("http://h/\xE0\xB8\x81/\xF0\x9F\x98\x80?\xC3\xA9=\xE4\xB8\xAD\n");
+    EXPECT_STREQ("http://h/%E0%B8%81/%F0%9F%98%80?é=中", list.slot(0));
+    // A BOM-marked list with a malformed byte: the byte reads as U+FFFD, as a browser decodes it.
+    Imported malformed = Import("\xEF\xBB\xBFhttp://h/\xFFx\n");
+    EXPECT_STREQ("http://h/%EF%BF%BDx", malformed.slot(0));
+}
+
+TEST(UrlListTest, AMixedFileIsReadInTheCodePage) {
+    // One UTF-8 line and one GBK line: not UTF-8 throughout, so every byte stays as it is.
+    std::string mixed = std::string(u8"http://h/中\n") + "http://h/中\n";
+    Imported list = Import(mixed);
+    EXPECT_EQ(ListEncoding::Ansi, list.result.encoding);
+    EXPECT_EQ(std::string(u8"http://h/中"), list.slot(0));
+    EXPECT_STREQ("http://h/中", list.slot(1));
+}
+
+TEST(UrlListTest, TheSlotLimitAppliesToTheConvertedLine) {
+    // 90 Chinese characters: 279 bytes of UTF-8 but 189 of GBK, so the line fits.
+    std::string chinese;
+    for (int i = 0; i < 90; ++i) chinese += u8"中";
+    Imported fits = Import("http://h/" + chinese + "\n");
+    EXPECT_EQ(189u, std::strlen(fits.slot(0)));
+    // 17 emoji: 75 bytes of UTF-8, 211 once percent-encoded: an empty entry.
+    std::string emoji;
+    for (int i = 0; i < 17; ++i) emoji += "\xF0\x9F\x98\x80";
+    Imported over = Import("http://" + emoji + "\nnext\n");
+    ASSERT_EQ(2, over.result.count);
+    EXPECT_STREQ("", over.slot(0));
+    EXPECT_STREQ("next", over.slot(1));
 }
