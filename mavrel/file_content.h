@@ -12,9 +12,11 @@ namespace mavrel {
 // at once; each gets a temporary file of its own.
 bool ReplaceFileContent(const std::string& path, const char* data, size_t size);
 
-enum class ReadOutcome { kRead, kMissing, kFailed };
+enum class ReadOutcome { kRead, kMissing, kFailed, kTooLarge };
 
-// The whole content of the file. kMissing when neither the file nor its folder exists.
-ReadOutcome ReadFileContent(const std::string& path, std::string* content);
+// The whole content of the file. kMissing when neither the file nor its folder exists;
+// kTooLarge, with no content, when it holds more than `maxBytes`.
+ReadOutcome ReadFileContent(const std::string& path, std::string* content,
+                            size_t maxBytes = static_cast<size_t>(-1));
 
 }  // namespace mavrel
