@@ -113,11 +113,25 @@ std::string EncodeQ(std::string_view bytes) {
     return out;
 }
 
+// Room enough for the encoded text, so that the buffer of a 16 MB page is never regrown (which
+// would hold the old and the new buffer at once): each escape adds 2 bytes, each line feed
+// inside a line a soft break, and a soft break comes at most every kMaxLine - 3 columns.
+size_t QuotedPrintableBound(std::string_view data) {
+    size_t escapes = 0, lineFeeds = 0;
+    for (char ch : data) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x21 || c > 0x7E || c == '=') ++escapes;
+        if (c == '\n') ++lineFeeds;
+    }
+    size_t base = data.size() + 2 * escapes;
+    return base + 3 * (base / (kMaxLine - 3) + 1) + 3 * lineFeeds;
+}
+
 }  // namespace
 
 std::string EncodeQuotedPrintable(std::string_view data) {
     std::string out;
-    out.reserve(data.size() + data.size() / 8 + 16);
+    out.reserve(QuotedPrintableBound(data));
     size_t lineLength = 0;
     char token[3];
     for (size_t i = 0; i < data.size(); ++i) {
