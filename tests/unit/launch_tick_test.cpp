@@ -55,29 +55,4 @@ TEST(LaunchTickTest, FailedLaunchSkipsItsUrlAndEndsTheTick) {
     EXPECT_EQ((std::vector<int>{9}), launcher.asked);
 }
 
-// A shortage that lasts several ticks, while no worker ends: each of its ticks loses one URL,
-// and once it passes the rest of the list is handed out.
-TEST(LaunchTickTest, PassingShortageCostsOneUrlPerTick) {
-    const int total = 100, threads = 20;
-    int next = 0, alive = 0, tick = 0, skipped = 0;
-    const int shortFrom = 1, shortUntil = 4;  // ticks 1, 2 and 3 cannot create threads
-    while (next < total) {
-        const bool shortage = tick >= shortFrom && tick < shortUntil;
-        int started = 0;
-        next = LaunchTick(next, total, alive, threads, [&](int) {
-            if (shortage) {
-                ++skipped;
-                return false;
-            }
-            ++started;
-            return true;
-        });
-        alive += started;
-        alive = alive > 5 ? alive - 5 : 0;  // some workers end between ticks
-        ++tick;
-        ASSERT_LT(tick, 1000);
-    }
-    EXPECT_EQ(shortUntil - shortFrom, skipped);
-}
-
 }  // namespace
