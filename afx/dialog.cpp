@@ -1,5 +1,7 @@
 #include "afx/dialog.h"
 
+#include <new>
+
 #include "afx/winapp.h"
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
@@ -65,7 +67,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
-    INT_PTR handled = self->HandleMessage(message, wParam, lParam);
+    INT_PTR handled = FALSE;
+    try {
+        handled = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        // No exception may unwind through the system's window procedure, and the dialog must
+        // live on: the action the message asked for is dropped, and the beep, which needs no
+        // memory of ours, tells the user it did not happen.
+        ::MessageBeep(MB_ICONHAND);
+    }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;

@@ -45,7 +45,7 @@ private:
     void StopBatch();
     void OnTimer(UINT_PTR nIDEvent);
     void ScheduleWorkers();
-    BOOL LaunchWorker();
+    BOOL LaunchWorker(int index);
     LRESULT OnJobDone(WPARAM wParam, LPARAM lParam);
     void EndBatch();
     void ShowProgress(int nHandedOut);

@@ -1,5 +1,7 @@
 #include "fetch/fetch_thread.h"
 
+#include <new>
+
 #include "app/shared_state.h"
 #include "fetch/session_options.h"
 #include "fetch/output_name.h"
@@ -24,13 +26,21 @@ UINT CFetchThread::FetchThreadProc(LPVOID param) {
 
 void CFetchThread::RunJob(tagJob* job) {
     m_hNotify = job->hNotify;
-    if (!OpenSession()) {
-        ::PostMessageA(m_hNotify, WM_JOB_DONE, 0, static_cast<LPARAM>(-1));
-        return;
+    WPARAM index = 0;
+    LPARAM outcome = -1;
+    try {
+        if (OpenSession()) {
+            m_nIndex = job->nIndex;
+            index = static_cast<WPARAM>(m_nIndex);
+            outcome = 0;
+            SaveUrl();
+        }
+    } catch (const std::bad_alloc&) {
+        // The page is lost, not the process: the writers replace a file only with whole
+        // content, so nothing half-written is left, and the job still reports below.
+        CloseAll();
     }
-    m_nIndex = job->nIndex;
-    SaveUrl();
-    ::PostMessageA(m_hNotify, WM_JOB_DONE, static_cast<WPARAM>(m_nIndex), 0);
+    ::PostMessageA(m_hNotify, WM_JOB_DONE, index, outcome);
 }
 
 // Opened for both formats on purpose, though a web archive makes its own connections.

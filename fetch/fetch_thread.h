@@ -11,8 +11,9 @@
 
 class CFetchThread;
 
-// Posted once by every started worker to the dialog when it is finished (wParam: the URL
-// index, or 0 with lParam -1 when its internet session could not be opened).
+// Posted once by every started worker to the dialog when it is finished, also when it ran out
+// of memory (wParam: the URL index, or 0 with lParam -1 when its internet session could not be
+// opened).
 constexpr UINT WM_JOB_DONE = WM_USER + 2;
 
 // The job handed to a worker. The scheduler makes it; the running worker owns and deletes it.

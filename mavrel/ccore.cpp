@@ -1,5 +1,6 @@
 #include "core/ccore.h"
 
+#include <new>
 #include <vector>
 
 #include "afx/path_calls.h"
@@ -9,6 +10,30 @@
 #include "mavrel/file_open_dialog.h"
 #include "mavrel/path_text.h"
 #include "mavrel/settings_store.h"
+
+namespace {
+
+// No exception may leave the library: its callers are other modules, each with its own
+// runtime, through which an exception cannot unwind. A call that runs out of memory does
+// nothing and answers `fallback`.
+template <class Result, class Call>
+Result OrOnLowMemory(Result fallback, Call call) {
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return fallback;
+    }
+}
+
+template <class Call>
+void OrNothingOnLowMemory(Call call) {
+    try {
+        call();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+}  // namespace
 
 struct CCore::Impl {
     mavrel::SettingsStore settings;
@@ -27,46 +52,50 @@ CCore::~CCore() {
 }
 
 CString CCore::getAppPath() {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return CString();
-        if (length < buffer.size())
-            return CString(mavrel::FolderOf(std::string(buffer.data(), length)));
-        buffer.resize(buffer.size() * 2);  // truncated: try again with more room
-    }
+    return OrOnLowMemory(CString(), [] {
+        std::vector<char> buffer(MAX_PATH);
+        for (;;) {
+            DWORD length =
+                GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            if (length == 0) return CString();
+            if (length < buffer.size())
+                return CString(mavrel::FolderOf(std::string(buffer.data(), length)));
+            buffer.resize(buffer.size() * 2);  // truncated: try again with more room
+        }
+    });
 }
 
 void CCore::autoFileConfig() {
-    m_impl->settings.Locate();
+    OrNothingOnLowMemory([this] { m_impl->settings.Locate(); });
 }
 
 CString CCore::getConfigStr(char* key) {
     if (!key) return CString();
-    return CString(m_impl->Settings().Read(key));
+    return OrOnLowMemory(CString(), [&] { return CString(m_impl->Settings().Read(key)); });
 }
 
 int CCore::getConfigInt(char* key) {
     if (!key) return 0;
-    return mavrel::ParseDecimal(m_impl->Settings().Read(key));
+    return OrOnLowMemory(0, [&] { return mavrel::ParseDecimal(m_impl->Settings().Read(key)); });
 }
 
 // A failed save cannot be reported: the program saves while its dialog is being destroyed.
 void CCore::saveConfigStr(CString key, CString value) {
-    m_impl->Settings().Write(key.str(), value.str(), true);
+    OrNothingOnLowMemory([&] { m_impl->Settings().Write(key.str(), value.str(), true); });
 }
 
 void CCore::saveConfigInt(CString key, int value) {
-    m_impl->Settings().Write(key.str(), mavrel::FormatDecimal(value), false);
+    OrNothingOnLowMemory(
+        [&] { m_impl->Settings().Write(key.str(), mavrel::FormatDecimal(value), false); });
 }
 
 CString CCore::getStrInt(int value) {
-    return CString(mavrel::FormatDecimal(value));
+    return OrOnLowMemory(CString(), [&] { return CString(mavrel::FormatDecimal(value)); });
 }
 
 CString CCore::fileTxtOpen() {
-    return CString(mavrel::ChooseTextFile(GetActiveWindow()));
+    return OrOnLowMemory(CString(),
+                         [] { return CString(mavrel::ChooseTextFile(GetActiveWindow())); });
 }
 
 int CCore::isPathExist(CString path) {
@@ -77,7 +106,8 @@ int CCore::isPathExist(CString path) {
 }
 
 CString CCore::parsePath(CString path) {
-    return CString(mavrel::WithOneTrailingBackslash(path.str()));
+    return OrOnLowMemory(CString(),
+                         [&] { return CString(mavrel::WithOneTrailingBackslash(path.str())); });
 }
 
 void CCore::msgboxWarning(HWND owner, CString text) {
@@ -86,10 +116,12 @@ void CCore::msgboxWarning(HWND owner, CString text) {
 
 void CCore::outTxtFile(CString text, CString path) {
     if (text.IsEmpty()) return;
-    const std::wstring target = afx::WidePath(path);
-    const std::string_view bytes(text.GetString(), static_cast<size_t>(text.GetLength()));
-    if (FAILED(afx::WriteWholeFile(target, bytes, true)))
-        ::DeleteFileW(target.c_str());  // whole or nothing: no stale content may pass for this text
+    OrNothingOnLowMemory([&] {
+        const std::wstring target = afx::WidePath(path);
+        const std::string_view bytes(text.GetString(), static_cast<size_t>(text.GetLength()));
+        // Whole or nothing: no stale content may pass for this text.
+        if (FAILED(afx::WriteWholeFile(target, bytes, true))) ::DeleteFileW(target.c_str());
+    });
 }
 
 void CCore::showAbout() {

@@ -6,7 +6,7 @@
 
 namespace mavrel {
 
-ReadOutcome ReadFileContent(const std::string& path, std::string* content) {
+ReadOutcome ReadFileContent(const std::string& path, std::string* content, size_t maxBytes) {
     afx::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -17,12 +17,20 @@ ReadOutcome ReadFileContent(const std::string& path, std::string* content) {
                    ? ReadOutcome::kMissing
                    : ReadOutcome::kFailed;
     }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return ReadOutcome::kFailed;
+    if (static_cast<ULONGLONG>(size.QuadPart) > maxBytes) return ReadOutcome::kTooLarge;
     char buffer[16384];
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
             return ReadOutcome::kFailed;
         if (got == 0) return ReadOutcome::kRead;
+        // The file may grow while it is read.
+        if (got > maxBytes - content->size()) {
+            content->clear();
+            return ReadOutcome::kTooLarge;
+        }
         content->append(buffer, got);
     }
 }

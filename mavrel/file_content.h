@@ -5,9 +5,11 @@
 
 namespace mavrel {
 
-enum class ReadOutcome { kRead, kMissing, kFailed };
+enum class ReadOutcome { kRead, kMissing, kFailed, kTooLarge };
 
-// The whole content of the file. kMissing when neither the file nor its folder exists.
-ReadOutcome ReadFileContent(const std::string& path, std::string* content);
+// The whole content of the file. kMissing when neither the file nor its folder exists;
+// kTooLarge, with no content, when it holds more than `maxBytes`.
+ReadOutcome ReadFileContent(const std::string& path, std::string* content,
+                            size_t maxBytes = static_cast<size_t>(-1));
 
 }  // namespace mavrel

@@ -12,6 +12,11 @@ namespace {
 
 const char kSection[] = "Brindlow";
 
+// Three short values fit in a few hundred bytes. A file far larger than any the program
+// writes is not its settings (or is damaged): read whole at every start it could exhaust
+// memory, so it is treated as unreadable.
+constexpr size_t kMaxSettingsFileBytes = 1024 * 1024;
+
 }  // namespace
 
 void SettingsStore::Locate() {
@@ -20,7 +25,8 @@ void SettingsStore::Locate() {
 
 std::string SettingsStore::Read(const std::string& key) const {
     std::string text, value;
-    if (m_path.empty() || ReadFileContent(m_path, &text) != ReadOutcome::kRead)
+    if (m_path.empty() ||
+        ReadFileContent(m_path, &text, kMaxSettingsFileBytes) != ReadOutcome::kRead)
         return std::string();
     return IniDocument(text).Get(kSection, key, &value) ? value : std::string();
 }
@@ -28,9 +34,11 @@ std::string SettingsStore::Read(const std::string& key) const {
 bool SettingsStore::Write(const std::string& key, const std::string& value, bool quoted) {
     if (m_path.empty() || key.empty()) return false;
     std::string text;
-    // A missing file starts an empty one; a file that exists but cannot be read is not
-    // replaced, or the keys it holds would be lost.
-    if (ReadFileContent(m_path, &text) == ReadOutcome::kFailed) return false;
+    // A missing file starts an empty one; a file that exists but cannot be read, or is too
+    // large to be read, is not replaced, or what it holds would be lost. The settings are then
+    // not saved until the user removes or repairs it.
+    const ReadOutcome read = ReadFileContent(m_path, &text, kMaxSettingsFileBytes);
+    if (read != ReadOutcome::kRead && read != ReadOutcome::kMissing) return false;
     IniDocument document(text);
     document.Set(kSection, key, value, quoted);
     text = document.Text();

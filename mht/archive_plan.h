@@ -29,8 +29,9 @@ namespace mht {
 // Bounds of one archive, the page itself not counted. A page with more is archived with what
 // fits: the first resources found, in order.
 constexpr size_t kMaxResources = 200;
-// Bodies of the resources together; with the page (at most 16 MB) and the encoded archive an
-// archive stays under about 60 MB, so 20 of them at once fit a 32-bit process.
+// Bodies of the resources together. With the page (at most 16 MB) and the archive text (at
+// most about 63 MB) one archive peaks under about 90 MB, so 20 of them at once fit the 4 GB of
+// a large-address-aware 32-bit process on 64-bit Windows.
 constexpr size_t kMaxArchiveBytes = 8u * 1024 * 1024;
 constexpr int kMaxFrameDepth = 2;   // a frame in a frame in the page, no deeper
 constexpr int kMaxImportDepth = 4;  // @import chains below a linked sheet or <style> block

@@ -1,6 +1,7 @@
 #include "mht/archive_writer.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "mht/content_type.h"
 #include "mht/mime_encode.h"
@@ -26,22 +27,74 @@ unsigned Fnv1a(std::string_view text, unsigned hash) {
     return hash;
 }
 
-struct EncodedPart {
+// A part's headers, and how its body is encoded.
+struct PartHead {
     std::string headers;
-    std::string body;
+    bool quotedPrintable = false;
 };
 
-EncodedPart EncodePart(ArchivePart& part) {
+PartHead HeadOf(const ArchivePart& part) {
     std::string type = HeaderValue(part.contentType);
     if (MediaType(type).empty()) type = "application/octet-stream";
-    bool text = IsTextLikeType(type);
-    EncodedPart encoded;
-    encoded.headers = "Content-Type: " + type +
-                      "\r\nContent-Transfer-Encoding: " + (text ? "quoted-printable" : "base64") +
-                      "\r\nContent-Location: " + HeaderValue(part.url) + "\r\n\r\n";
-    encoded.body = text ? EncodeQuotedPrintable(part.body) : EncodeBase64(part.body);
-    std::string().swap(part.body);
-    return encoded;
+    PartHead head;
+    head.quotedPrintable = IsTextLikeType(type);
+    head.headers = "Content-Type: " + type + "\r\nContent-Transfer-Encoding: " +
+                   (head.quotedPrintable ? "quoted-printable" : "base64") +
+                   "\r\nContent-Location: " + HeaderValue(part.url) + "\r\n\r\n";
+    return head;
+}
+
+// Writes the archive; `announceSize`, when set, first receives its exact length.
+void WriteArchiveSized(const ArchiveHeader& header, std::vector<ArchivePart> parts,
+                       const ArchiveSink& sink, const std::function<void(size_t)>& announceSize) {
+    std::vector<PartHead> heads;
+    heads.reserve(parts.size());
+    for (const ArchivePart& part : parts) heads.push_back(HeadOf(part));
+
+    std::string subjectLabel = "Subject: ";
+    std::string envelope =
+        "From: <Saved by Brindlow>\r\nSnapshot-Content-Location: " + HeaderValue(header.pageUrl) +
+        "\r\n" + subjectLabel +
+        EncodeHeaderText(HeaderValue(header.title), header.titleCharset, subjectLabel.size()) +
+        "\r\nDate: " + HeaderValue(header.date) + "\r\nMIME-Version: 1.0\r\n";
+
+    // Encoded bodies cannot hold the boundary (see BoundaryCandidate): only the headers, which
+    // come from servers and pages, are searched, and the bodies are encoded as they are written.
+    std::vector<std::string_view> texts{envelope};
+    for (const PartHead& head : heads) texts.push_back(head.headers);
+    std::string boundary =
+        ChooseBoundary(texts, Fnv1a(header.date, Fnv1a(header.pageUrl, 2166136261u)));
+
+    std::string multipart =
+        "Content-Type: multipart/related;\r\n\ttype=\"text/html\";\r\n"
+        "\tboundary=\"" +
+        boundary + "\"\r\n\r\n";
+    std::string delimiter = "--" + boundary + "\r\n";
+    std::string closing = "--" + boundary + "--\r\n";
+    if (announceSize) {
+        size_t total = envelope.size() + multipart.size() + closing.size();
+        for (size_t i = 0; i < parts.size(); ++i) {
+            const std::string& body = parts[i].body;
+            total += delimiter.size() + heads[i].headers.size() + 2 +
+                     (heads[i].quotedPrintable ? QuotedPrintableLength(body)
+                                               : Base64Length(body.size()));
+        }
+        announceSize(total);
+    }
+
+    sink(envelope);
+    sink(multipart);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        sink(delimiter);
+        sink(heads[i].headers);
+        if (heads[i].quotedPrintable)
+            EncodeQuotedPrintable(parts[i].body, sink);
+        else
+            EncodeBase64(parts[i].body, sink);
+        std::string().swap(parts[i].body);
+        sink("\r\n");
+    }
+    sink(closing);
 }
 
 }  // namespace
@@ -68,42 +121,15 @@ std::string ChooseBoundary(const std::vector<std::string_view>& texts, unsigned 
 
 void WriteArchive(const ArchiveHeader& header, std::vector<ArchivePart> parts,
                   const ArchiveSink& sink) {
-    std::vector<EncodedPart> encoded;
-    encoded.reserve(parts.size());
-    for (ArchivePart& part : parts) encoded.push_back(EncodePart(part));
-
-    std::string subjectLabel = "Subject: ";
-    std::string envelope =
-        "From: <Saved by Brindlow>\r\nSnapshot-Content-Location: " + HeaderValue(header.pageUrl) +
-        "\r\n" + subjectLabel +
-        EncodeHeaderText(HeaderValue(header.title), header.titleCharset, subjectLabel.size()) +
-        "\r\nDate: " + HeaderValue(header.date) + "\r\nMIME-Version: 1.0\r\n";
-
-    std::vector<std::string_view> texts{envelope};
-    for (const EncodedPart& part : encoded) {
-        texts.push_back(part.headers);
-        texts.push_back(part.body);
-    }
-    std::string boundary =
-        ChooseBoundary(texts, Fnv1a(header.date, Fnv1a(header.pageUrl, 2166136261u)));
-
-    sink(envelope);
-    sink("Content-Type: multipart/related;\r\n\ttype=\"text/html\";\r\n\tboundary=\"" + boundary +
-         "\"\r\n\r\n");
-    std::string delimiter = "--" + boundary + "\r\n";
-    for (EncodedPart& part : encoded) {
-        sink(delimiter);
-        sink(part.headers);
-        sink(part.body);
-        sink("\r\n");
-        std::string().swap(part.body);
-    }
-    sink("--" + boundary + "--\r\n");
+    WriteArchiveSized(header, std::move(parts), sink, nullptr);
 }
 
 std::string ArchiveText(const ArchiveHeader& header, std::vector<ArchivePart> parts) {
     std::string text;
-    WriteArchive(header, std::move(parts), [&text](std::string_view piece) { text.append(piece); });
+    // Reserved exactly: a text grown as it is written would hold up to twice its size.
+    WriteArchiveSized(
+        header, std::move(parts), [&text](std::string_view piece) { text.append(piece); },
+        [&text](size_t size) { text.reserve(size); });
     return text;
 }
 

@@ -26,11 +26,12 @@ struct ArchiveHeader {
 using ArchiveSink = std::function<void(std::string_view)>;
 
 // Writes the archive: the envelope, then the parts in the order given (the page first). Text
-// types are quoted-printable, the rest base64. Bodies are released as they are encoded, so the
-// bytes are held about once, not three times.
+// types are quoted-printable, the rest base64. Each body is encoded in pieces straight to the
+// sink and released once written: beyond the parts themselves, writing holds about 64 KB.
 void WriteArchive(const ArchiveHeader& header, std::vector<ArchivePart> parts,
                   const ArchiveSink& sink);
 
+// The archive as one text, allocated once at its exact size.
 std::string ArchiveText(const ArchiveHeader& header, std::vector<ArchivePart> parts);
 
 // The boundary's form: contains "=_", which quoted-printable and base64 never produce.

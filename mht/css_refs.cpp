@@ -33,11 +33,11 @@ bool EqualsNoCase(std::string_view s, std::string_view lowerWord) {
 
 class CssScanner {
 public:
-    explicit CssScanner(std::string_view css) : css_(css) {}
+    CssScanner(std::string_view css, ReferenceList& refs) : css_(css), refs_(refs) {}
 
-    std::vector<Reference> Scan() {
+    void Scan() {
         bool afterImport = false;  // an @import waits for its string or url()
-        while (pos_ < css_.size()) {
+        while (pos_ < css_.size() && !refs_.Full()) {
             char c = css_[pos_];
             if (c == '/' && Peek(1) == '*') {
                 size_t end = css_.find("*/", pos_ + 2);
@@ -66,7 +66,6 @@ public:
                 ++pos_;
             }
         }
-        return std::move(refs_);
     }
 
 private:
@@ -147,19 +146,23 @@ private:
         return closed;
     }
 
-    void Emit(RefKind kind, std::string& text) {
-        if (!text.empty()) refs_.push_back(Reference{kind, std::move(text)});
-    }
+    void Emit(RefKind kind, std::string& text) { refs_.Add(kind, std::move(text)); }
 
     std::string_view css_;
     size_t pos_ = 0;
-    std::vector<Reference> refs_;
+    ReferenceList& refs_;
 };
 
 }  // namespace
 
 std::vector<Reference> FindCssRefs(std::string_view css) {
-    return CssScanner(css).Scan();
+    ReferenceList refs;
+    FindCssRefs(css, refs);
+    return refs.Take();
+}
+
+void FindCssRefs(std::string_view css, ReferenceList& refs) {
+    CssScanner(css, refs).Scan();
 }
 
 }  // namespace mht

@@ -37,10 +37,42 @@ bool IsIconRel(std::string_view token) {
     return token.find("icon") != std::string_view::npos || token == "apple-touch-startup-image";
 }
 
+// A tag may hold any number of attributes; the first ones are those that count (the first of
+// repeated names wins), and real tags hold a few dozen at most.
+constexpr size_t kMaxAttributes = 1000;
+
 struct Attribute {
     std::string name;  // lower case
     std::string_view value;
 };
+
+// The candidate grammar of srcset: a URL (which may hold commas, but not end with one) and
+// descriptors up to a comma outside parentheses.
+template <class Visit>
+void ForEachSrcsetCandidate(std::string_view s, Visit visit) {
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (IsBlank(s[i]) || s[i] == ',')) ++i;
+        if (i >= s.size()) break;
+        size_t start = i;
+        while (i < s.size() && !IsBlank(s[i])) ++i;
+        std::string_view url = s.substr(start, i - start);
+        bool endedWithComma = false;
+        while (!url.empty() && url.back() == ',') {
+            url.remove_suffix(1);
+            endedWithComma = true;
+        }
+        if (!endedWithComma) {
+            int depth = 0;
+            while (i < s.size() && !(s[i] == ',' && depth == 0)) {
+                if (s[i] == '(') ++depth;
+                if (s[i] == ')' && depth > 0) --depth;
+                ++i;
+            }
+        }
+        if (!url.empty() && !visit(url)) return;
+    }
+}
 
 class HtmlScanner {
 public:
@@ -69,6 +101,7 @@ public:
                 ++pos_;
             }
         }
+        result_.refs = refs_.Take();
         return std::move(result_);
     }
 
@@ -121,7 +154,7 @@ private:
                 while (pos_ < html_.size() && IsBlank(html_[pos_])) ++pos_;
                 attr.value = ReadAttributeValue();
             }
-            attrs_.push_back(std::move(attr));
+            if (attrs_.size() < kMaxAttributes) attrs_.push_back(std::move(attr));
         }
         return false;
     }
@@ -155,20 +188,28 @@ private:
     }
 
     void AddUrl(RefKind kind, std::string_view attrName) {
-        std::string url = Value(attrName);
-        if (!url.empty()) result_.refs.push_back(Reference{kind, std::move(url)});
+        if (refs_.Full()) return;
+        refs_.Add(kind, Value(attrName));
     }
 
     void AddSrcset(std::string_view attrName) {
         const std::string_view* v = Find(attrName);
+<<<<<<< HEAD
         if (v == nullptr) return;
         for (std::string& url : SplitSrcset(DecodeUrlEntities(*v))) {
             result_.refs.push_back(Reference{RefKind::kResource, std::move(url)});
         }
+=======
+        if (v == nullptr || refs_.Full()) return;
+        ForEachSrcsetCandidate(DecodeHtmlEntities(*v), [this](std::string_view url) {
+            refs_.Add(RefKind::kResource, std::string(url));
+            return !refs_.Full();
+        });
+>>>>>>> memory
     }
 
     void AddCss(std::string_view css) {
-        for (Reference& ref : FindCssRefs(css)) result_.refs.push_back(std::move(ref));
+        if (!refs_.Full()) FindCssRefs(css, refs_);
     }
 
     // A srcdoc frame's markup stays in the page; what it refers to is the page's to archive,
@@ -231,7 +272,8 @@ private:
         } else if (name == "svg") {
             if (!selfClosing) ++svgDepth_;
         }
-        if (const std::string_view* style = Find("style")) AddCss(DecodeHtmlEntities(*style));
+        const std::string_view* style = Find("style");
+        if (style && !refs_.Full()) AddCss(DecodeHtmlEntities(*style));
     }
 
     void HandleLink() {
@@ -322,6 +364,7 @@ private:
     int srcdocDepth_;
     size_t pos_ = 0;
     HtmlScan result_;
+    ReferenceList refs_;
     std::vector<Attribute> attrs_;
     bool seenHead_ = false, seenHtml_ = false, seenDoctype_ = false, seenTitle_ = false;
     int svgDepth_ = 0;
@@ -329,32 +372,12 @@ private:
 
 }  // namespace
 
-// The candidate grammar of srcset: a URL (which may hold commas, but not end with one) and
-// descriptors up to a comma outside parentheses.
 std::vector<std::string> SplitSrcset(std::string_view s) {
     std::vector<std::string> urls;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (IsBlank(s[i]) || s[i] == ',')) ++i;
-        if (i >= s.size()) break;
-        size_t start = i;
-        while (i < s.size() && !IsBlank(s[i])) ++i;
-        std::string_view url = s.substr(start, i - start);
-        bool endedWithComma = false;
-        while (!url.empty() && url.back() == ',') {
-            url.remove_suffix(1);
-            endedWithComma = true;
-        }
-        if (!endedWithComma) {
-            int depth = 0;
-            while (i < s.size() && !(s[i] == ',' && depth == 0)) {
-                if (s[i] == '(') ++depth;
-                if (s[i] == ')' && depth > 0) --depth;
-                ++i;
-            }
-        }
-        if (!url.empty()) urls.emplace_back(url);
-    }
+    ForEachSrcsetCandidate(s, [&urls](std::string_view url) {
+        urls.emplace_back(url);
+        return true;
+    });
     return urls;
 }
 

@@ -13,8 +13,9 @@
 namespace mht {
 
 struct HtmlScan {
-    std::vector<Reference> refs;  // in document order
-    std::string baseHref;         // the first <base href>, blanks trimmed
+    // In document order, each URL once, at most kMaxDocumentRefs (see reference_list.h).
+    std::vector<Reference> refs;
+    std::string baseHref;  // the first <base href>, blanks trimmed
     bool hasBase = false;
     // Text of the first <title> outside SVG, runs of blanks made one space. Character
     // references are left in: only the page's charset says how to decode those above ASCII.

@@ -66,29 +66,36 @@ size_t BLength(size_t bytes) {
     return (bytes + 2) / 3 * 4;
 }
 
-std::string EncodeBase64Raw(std::string_view data) {
+// Base64 of the bytes, without line breaks, into `out` (room for BLength(bytes.size()));
+// returns the length written.
+size_t EncodeBase64Block(std::string_view data, char* out) {
     static const char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve(BLength(data.size()));
+    char* start = out;
     size_t i = 0;
     for (; i + 2 < data.size(); i += 3) {
         unsigned long v = (static_cast<unsigned char>(data[i]) << 16) |
                           (static_cast<unsigned char>(data[i + 1]) << 8) |
                           static_cast<unsigned char>(data[i + 2]);
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
+        *out++ = kAlphabet[(v >> 18) & 63];
+        *out++ = kAlphabet[(v >> 12) & 63];
+        *out++ = kAlphabet[(v >> 6) & 63];
+        *out++ = kAlphabet[v & 63];
     }
     if (i < data.size()) {
         unsigned long v = static_cast<unsigned char>(data[i]) << 16;
         if (i + 1 < data.size()) v |= static_cast<unsigned char>(data[i + 1]) << 8;
-        out += kAlphabet[(v >> 18) & 63];
-        out += kAlphabet[(v >> 12) & 63];
-        out += i + 1 < data.size() ? kAlphabet[(v >> 6) & 63] : '=';
-        out += '=';
+        *out++ = kAlphabet[(v >> 18) & 63];
+        *out++ = kAlphabet[(v >> 12) & 63];
+        *out++ = i + 1 < data.size() ? kAlphabet[(v >> 6) & 63] : '=';
+        *out++ = '=';
     }
+    return static_cast<size_t>(out - start);
+}
+
+std::string EncodeBase64Raw(std::string_view data) {
+    std::string out(BLength(data.size()), '\0');
+    out.resize(EncodeBase64Block(data, &out[0]));
     return out;
 }
 
@@ -107,16 +114,39 @@ std::string EncodeQ(std::string_view bytes) {
     return out;
 }
 
-}  // namespace
+// Output that only counts, for the exact length of an encoding.
+struct LengthCounter {
+    size_t length = 0;
+    void append(const char*, size_t n) { length += n; }
+};
 
-std::string EncodeQuotedPrintable(std::string_view data) {
-    std::string out;
-    out.reserve(data.size() + data.size() / 8 + 16);
+// Output handed to a sink in pieces of about kPieceBytes, so that encoding a body of many MB
+// never holds its whole encoded text.
+class PiecewiseOutput {
+public:
+    explicit PiecewiseOutput(const TextSink& sink) : sink_(sink) { buffer_.reserve(kPieceBytes); }
+    void append(const char* p, size_t n) {
+        buffer_.append(p, n);
+        if (buffer_.size() >= kPieceBytes) Flush();
+    }
+    void Flush() {
+        if (!buffer_.empty()) sink_(buffer_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr size_t kPieceBytes = 64 * 1024;
+    const TextSink& sink_;
+    std::string buffer_;
+};
+
+template <class Output>
+void QuotedPrintableTo(std::string_view data, Output& out) {
     size_t lineLength = 0;
     char token[3];
     for (size_t i = 0; i < data.size(); ++i) {
         if (IsCrLfAt(data, i)) {
-            out += "\r\n";
+            out.append("\r\n", 2);
             lineLength = 0;
             ++i;
             continue;
@@ -135,28 +165,68 @@ std::string EncodeQuotedPrintable(std::string_view data) {
         }
         // The last token of a line may use the column a soft break's "=" would need.
         if (lineLength + tokenLength > (atLineEnd ? kMaxLine : kMaxLine - 1)) {
-            out += "=\r\n";
+            out.append("=\r\n", 3);
             lineLength = 0;
         }
         out.append(token, tokenLength);
         lineLength += tokenLength;
         if (c == '\n' && !atLineEnd) {
-            out += "=\r\n";
+            out.append("=\r\n", 3);
             lineLength = 0;
         }
     }
+}
+
+// 57 bytes make one line of 76 characters.
+constexpr size_t kBase64LineBytes = kMaxLine / 4 * 3;
+
+template <class Output>
+void Base64To(std::string_view data, Output& out) {
+    for (size_t i = 0; i < data.size(); i += kBase64LineBytes) {
+        if (i > 0) out.append("\r\n", 2);
+        std::string_view bytes = data.substr(i, kBase64LineBytes);
+        char line[kMaxLine];
+        out.append(line, EncodeBase64Block(bytes, line));
+    }
+}
+
+}  // namespace
+
+size_t QuotedPrintableLength(std::string_view data) {
+    LengthCounter counter;
+    QuotedPrintableTo(data, counter);
+    return counter.length;
+}
+
+size_t Base64Length(size_t bytes) {
+    const size_t lines = (bytes + kBase64LineBytes - 1) / kBase64LineBytes;
+    return BLength(bytes) + (lines > 1 ? 2 * (lines - 1) : 0);
+}
+
+std::string EncodeQuotedPrintable(std::string_view data) {
+    std::string out;
+    out.reserve(QuotedPrintableLength(data));
+    QuotedPrintableTo(data, out);
     return out;
 }
 
+void EncodeQuotedPrintable(std::string_view data, const TextSink& sink) {
+    PiecewiseOutput out(sink);
+    QuotedPrintableTo(data, out);
+    out.Flush();
+}
+
 std::string EncodeBase64(std::string_view data) {
-    std::string raw = EncodeBase64Raw(data);
     std::string out;
-    out.reserve(raw.size() + raw.size() / kMaxLine * 2 + 2);
-    for (size_t i = 0; i < raw.size(); i += kMaxLine) {
-        if (i > 0) out += "\r\n";
-        out.append(raw, i, kMaxLine);
-    }
+    out.reserve(Base64Length(data.size()));
+    Base64To(data, out);
     return out;
+}
+
+void EncodeBase64(std::string_view data, const TextSink& sink) {
+    PiecewiseOutput out(sink);
+    Base64To(data, out);
+    out.Flush();
 }
 
 bool IsHeaderSafeAscii(std::string_view text) {

@@ -3,6 +3,7 @@
 // encoded words in headers (RFC 2047). Bytes in, ASCII out; no charset conversion.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ std::string EncodeQuotedPrintable(std::string_view data);
 
 // Base64 in lines of 76 characters separated by CR LF, without a final line break.
 std::string EncodeBase64(std::string_view data);
+
+// The same encodings handed to `sink` in pieces of about 64 KB (joined, the text the functions
+// above return), so that a large body is never held encoded whole; and their exact lengths.
+using TextSink = std::function<void(std::string_view)>;
+void EncodeQuotedPrintable(std::string_view data, const TextSink& sink);
+void EncodeBase64(std::string_view data, const TextSink& sink);
+size_t QuotedPrintableLength(std::string_view data);
+size_t Base64Length(size_t bytes);
 
 // True if the text can stand in a header as it is: printable ASCII, and no "=?" that a reader
 // could take for the start of an encoded word.

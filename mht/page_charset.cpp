@@ -27,7 +27,13 @@ std::string DeclarePageCharset(std::string& body, std::string& contentType,
     if (!IsCharsetName(served)) return {};
     std::string meta =
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + served + "\">";
-    body.insert(metaInsertPos <= body.size() ? metaInsertPos : 0, meta);
+    // Into a new buffer of the exact size: growing the body in place would double the
+    // capacity of a page of up to 16 MB for the rest of the archive's life.
+    const size_t at = metaInsertPos <= body.size() ? metaInsertPos : 0;
+    std::string grown;
+    grown.reserve(body.size() + meta.size());
+    grown.append(body, 0, at).append(meta).append(body, at, std::string::npos);
+    body.swap(grown);
     return served;
 }
 

@@ -1,5 +1,6 @@
 // Run and Stop, the scheduler tick that starts workers, and the accounting of their reports.
 #include <memory>
+#include <new>
 
 #include "app/main_dialog.h"
 #include "app/shared_state.h"
@@ -7,6 +8,7 @@
 #include "core/ccore.h"
 #include "fetch/fetch_thread.h"
 #include "fetch/worker_registry.h"
+#include "run/launch_tick.h"
 
 void CMainDialog::OnRun() {
     if (!m_bRunning)
@@ -21,7 +23,13 @@ void CMainDialog::StartBatch() {
         return;
     }
     if (!ReadForm(TRUE)) return;
-    g_outDir = g_core->parsePath(g_outDir);
+    // The folder was checked to exist, so empty text means the library ran out of memory.
+    CString outDir = g_core->parsePath(g_outDir);
+    if (outDir.IsEmpty()) {
+        ::MessageBeep(MB_ICONHAND);
+        return;
+    }
+    g_outDir = outDir;
     m_nNext = 0;
     m_nShown = 0;
     m_nActive = 0;
@@ -47,10 +55,8 @@ void CMainDialog::OnTimer(UINT_PTR nIDEvent) {
 
 void CMainDialog::ScheduleWorkers() {
     if (!m_bRunning) return;
-    while (m_nNext < m_nTotal && m_nActive < m_nThreads) {
-        LaunchWorker();
-        ++m_nNext;  // a URL whose thread could not be started is skipped
-    }
+    m_nNext = LaunchTick(m_nNext, m_nTotal, static_cast<int>(m_nActive), m_nThreads,
+                         [this](int index) { return LaunchWorker(index) == TRUE; });
     // Every URL handed out and none alive: only failed launches can leave it so, and no
     // report will come to end the batch.
     if (m_nActive == 0 && m_nNext == m_nTotal) {
@@ -60,11 +66,17 @@ void CMainDialog::ScheduleWorkers() {
     ShowProgress(m_nNext);
 }
 
-BOOL CMainDialog::LaunchWorker() {
-    auto job = std::make_unique<tagJob>();
+BOOL CMainDialog::LaunchWorker(int index) {
+    std::unique_ptr<tagJob> job;
+    std::unique_ptr<CFetchThread> thread;
+    try {
+        job = std::make_unique<tagJob>();
+        thread = std::make_unique<CFetchThread>(&CFetchThread::FetchThreadProc, job.get());
+    } catch (const std::bad_alloc&) {
+        return FALSE;  // as short of resources as a thread that cannot be created
+    }
     job->hNotify = m_hWnd;
-    job->nIndex = m_nNext;
-    auto thread = std::make_unique<CFetchThread>(&CFetchThread::FetchThreadProc, job.get());
+    job->nIndex = index;
     WorkerStarting();
     if (!thread->CreateThread(0, 0, nullptr)) {
         WorkerFinished();

@@ -1,11 +1,40 @@
 // The three settings: loaded into the form when the dialog opens, saved from the form,
 // unchecked, when it closes.
+#include <windows.h>
+
+#include "afx/handles.h"
 #include "tests/gui/app_fixture.h"
 
 namespace gui {
 namespace {
 
 class SettingsTest : public AppTest {};
+
+// Extends the settings file to `size` bytes with zeros (sparse on the host: it costs no disk).
+bool ExtendSettings(LONGLONG size) {
+    afx::UniqueFile file(
+        CreateFileA(SettingsPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    return file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) &&
+           SetEndOfFile(file.get());
+}
+
+std::string SettingsStart(DWORD length) {
+    afx::UniqueFile file(CreateFileA(SettingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    std::string start(length, '\0');
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), &start[0], length, &got, nullptr)) return std::string();
+    start.resize(got);
+    return start;
+}
+
+LONGLONG SettingsSize() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(SettingsPath().c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 TEST_F(SettingsTest, FirstStartSavesTheDefaultsItShows) {
     ASSERT_NO_FATAL_FAILURE(StartFresh());
@@ -58,6 +87,29 @@ TEST_F(SettingsTest, StoredValuesAreShownAsTheyAre) {
     EXPECT_EQ("1", ItemText(id::kThreads));
     EXPECT_FALSE(IsChecked(Item(id::kFormatHtml)));
     EXPECT_FALSE(IsChecked(Item(id::kFormatMht)));
+}
+
+// A settings file of hundreds of MB is not read (it would exhaust memory at every start): the
+// program starts with the defaults, and the file, which may hold what someone needs, is kept
+// as it was rather than replaced by three keys. A file just under the bound is still read.
+TEST_F(SettingsTest, HugeFileIsNeitherReadNorReplaced) {
+    const std::string text = SettingsText("D:\\out", 1, 7);
+    const LONGLONG huge = 300LL * 1024 * 1024;
+    WriteSettings(text);
+    ASSERT_TRUE(ExtendSettings(huge));
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
+    EXPECT_EQ("1", ItemText(id::kThreads));
+    EXPECT_EQ("", ItemText(id::kOutDir));
+    ASSERT_TRUE(SetText(Item(id::kThreads), "12"));
+    ASSERT_NO_FATAL_FAILURE(Close());
+    EXPECT_EQ(huge, SettingsSize());
+    EXPECT_EQ(text, SettingsStart(static_cast<DWORD>(text.size()))) << "the old content is kept";
+
+    WriteSettings(text);
+    ASSERT_TRUE(ExtendSettings(1024 * 1024 - 1));
+    ASSERT_NO_FATAL_FAILURE(StartAgain());
+    EXPECT_EQ("7", ItemText(id::kThreads));
+    ASSERT_NO_FATAL_FAILURE(Close());
 }
 
 }  // namespace

@@ -7,3 +7,9 @@ brindlow_gtest(mht_tests
     ${CMAKE_CURRENT_LIST_DIR}/mht_archive_test.cpp
   LIBS logic gtest_main
   LABELS unit)
+
+# The memory one archive takes for hostile pages, counted by an allocator of its own.
+brindlow_gtest(mht_memory_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/mht_memory_test.cpp
+  LIBS logic gtest_main
+  LABELS unit)

@@ -83,6 +83,30 @@ TEST(Base64Test, WritesLinesOfSeventySixAndRoundTrips) {
     EXPECT_EQ(std::string::npos, mht::EncodeBase64(std::string(57, 'q')).find('\n'));
 }
 
+// Large bodies are encoded in pieces to a sink: the pieces join to the whole text, whose
+// length the writer announces beforehand, for either encoding and any body.
+TEST(BodyEncodingTest, PiecesJoinToTheWholeTextOfTheAnnouncedLength) {
+    std::string big;
+    while (big.size() < 300000) big += AllBytes() + "\r\n=\n " + std::string(big.size() % 97, 'x');
+    for (const std::string& data : {std::string(), std::string("a"), std::string(57, 'q'),
+                                    std::string(58, '\xd6'), AllBytes(), big}) {
+        std::string qp, b64;
+        size_t pieces = 0;
+        mht::EncodeQuotedPrintable(data, [&](std::string_view p) {
+            qp.append(p);
+            ++pieces;
+        });
+        mht::EncodeBase64(data, [&](std::string_view p) { b64.append(p); });
+        EXPECT_EQ(mht::EncodeQuotedPrintable(data), qp);
+        EXPECT_EQ(mht::EncodeBase64(data), b64);
+        EXPECT_EQ(qp.size(), mht::QuotedPrintableLength(data));
+        EXPECT_EQ(b64.size(), mht::Base64Length(data.size()));
+        if (data.size() == big.size()) {
+            EXPECT_GT(pieces, 2u);
+        }
+    }
+}
+
 TEST(HeaderWordsTest, LeavesSafeAsciiAndEncodesTheRest) {
     EXPECT_TRUE(mht::IsHeaderSafeAscii("Plain title (1)"));
     EXPECT_FALSE(mht::IsHeaderSafeAscii("looks =?like?= a word"));

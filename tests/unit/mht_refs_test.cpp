@@ -164,6 +164,51 @@ TEST(HtmlRefsTest, ScansAMegabyteWhole) {
             "more text <a href=\"/l\">link</a><!-- c --></div>\n";
         ++rows;
     }
+    html += "<img src=\"last.png\">";
     mht::HtmlScan scan = mht::ScanHtml(html);
-    EXPECT_EQ(rows, scan.refs.size());  // one image a row, to the very end
+    EXPECT_GT(rows, 8000u);
+    // Each URL is given once, the last one at the very end included.
+    EXPECT_EQ((Strings{"i.png", "last.png"}), Urls(scan.refs));
+}
+
+// A document yields a bounded list, however many references it holds: each URL once, at most
+// kMaxDocumentRefs of them, none longer than kMaxReferenceBytes. The scan still reads the
+// whole page for what is not a reference.
+TEST(HtmlRefsTest, ReferencesOfOneDocumentAreBounded) {
+    std::string srcset;
+    for (int i = 0; i < 100000; ++i) srcset += "s" + std::to_string(i) + ".png 1x, ";
+    std::string html = "<img srcset=\"" + srcset + "\"><base href=\"/b/\"><title>end</title>";
+    mht::HtmlScan scan = mht::ScanHtml(html);
+    ASSERT_EQ(mht::kMaxDocumentRefs, scan.refs.size());
+    EXPECT_EQ("s0.png", scan.refs.front().url);
+    EXPECT_EQ("s" + std::to_string(mht::kMaxDocumentRefs - 1) + ".png", scan.refs.back().url);
+    EXPECT_TRUE(scan.hasBase);
+    EXPECT_EQ("end", scan.title);
+
+    // Repeats take no room: a new URL after 100,000 repeats is found, with the first kind seen.
+    std::string repeats = "<link rel=stylesheet href=a.css>";
+    for (int i = 0; i < 100000; ++i)
+        repeats += "<img src=a.css><p style=\"background:url(a.css)\">";
+    repeats += "<img src=b.png>";
+    scan = mht::ScanHtml(repeats);
+    ASSERT_EQ((Strings{"a.css", "b.png"}), Urls(scan.refs));
+    EXPECT_EQ(RefKind::kStylesheet, scan.refs[0].kind);
+
+    // A reference of up to kMaxReferenceBytes is kept; a longer one is dropped.
+    const std::string atLimit(mht::kMaxReferenceBytes, 'a');
+    const std::string tooLong(mht::kMaxReferenceBytes + 1, 'b');
+    scan = mht::ScanHtml("<img src=" + tooLong + "><img src=" + atLimit +
+                         "><script src=" + tooLong + "x></script>");
+    EXPECT_EQ((Strings{atLimit}), Urls(scan.refs));
+}
+
+TEST(CssRefsTest, ReferencesOfOneSheetAreBounded) {
+    std::string css;
+    for (int i = 0; i < 100000; ++i)
+        css += "a{b:url(x.png)}i" + std::to_string(i) + "{b:url(" + std::to_string(i) + ".png)}";
+    std::vector<mht::Reference> refs = mht::FindCssRefs(css);
+    ASSERT_EQ(mht::kMaxDocumentRefs, refs.size());
+    EXPECT_EQ("x.png", refs[0].url);
+    EXPECT_EQ("0.png", refs[1].url);
+    EXPECT_EQ(std::to_string(mht::kMaxDocumentRefs - 2) + ".png", refs.back().url);
 }
