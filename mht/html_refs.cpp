@@ -194,18 +194,11 @@ private:
 
     void AddSrcset(std::string_view attrName) {
         const std::string_view* v = Find(attrName);
-<<<<<<< HEAD
-        if (v == nullptr) return;
-        for (std::string& url : SplitSrcset(DecodeUrlEntities(*v))) {
-            result_.refs.push_back(Reference{RefKind::kResource, std::move(url)});
-        }
-=======
         if (v == nullptr || refs_.Full()) return;
-        ForEachSrcsetCandidate(DecodeHtmlEntities(*v), [this](std::string_view url) {
+        ForEachSrcsetCandidate(DecodeUrlEntities(*v), [this](std::string_view url) {
             refs_.Add(RefKind::kResource, std::string(url));
             return !refs_.Full();
         });
->>>>>>> memory
     }
 
     void AddCss(std::string_view css) {
@@ -215,10 +208,10 @@ private:
     // A srcdoc frame's markup stays in the page; what it refers to is the page's to archive,
     // resolved against the page's base as the frame's document is.
     void AddSrcdoc() {
-        if (srcdocDepth_ >= kMaxSrcdocDepth) return;
+        if (srcdocDepth_ >= kMaxSrcdocDepth || refs_.Full()) return;
         std::string markup = DecodeHtmlEntities(*Find("srcdoc"));
         HtmlScan inner = HtmlScanner(markup, srcdocDepth_ + 1).Scan();
-        for (Reference& ref : inner.refs) result_.refs.push_back(std::move(ref));
+        for (Reference& ref : inner.refs) refs_.Add(ref.kind, std::move(ref.url));
     }
 
     void ReadStartTag() {

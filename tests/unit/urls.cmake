@@ -11,8 +11,7 @@ brindlow_gtest(request_target_tests
     ${CMAKE_CURRENT_LIST_DIR}/request_target_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/idna_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/punycode_test.cpp
-  LIBS afx wininet gtest_main
+  LIBS afx wininet nlohmann_json gtest_main
   LABELS unit)
-target_include_directories(request_target_tests SYSTEM PRIVATE ${json_include})
 target_compile_definitions(request_target_tests PRIVATE
   WPT_DATA_DIR="Z:${PROJECT_SOURCE_DIR}/tests/data/wpt")
