@@ -10,13 +10,16 @@
 #include <thread>
 #include <vector>
 
-#include "cdo/resource_fetch.h"
-#include "fetch/fetch_limits.h"
 #include "mht/archive_plan.h"
 #include "mht/mail_date.h"
+#include "net/fetch_limits.h"
+#include "net/http_get.h"
+#include "net/session.h"
 
 namespace cdo {
 namespace {
+
+using net::Clock;
 
 std::atomic<long> g_totalFetches{0};
 std::atomic<long> g_totalFailures{0};
@@ -25,8 +28,9 @@ std::atomic<long> g_totalFailures{0};
 // under the lock; requests run outside it.
 class CFetchPool {
 public:
-    CFetchPool(mht::ArchivePlan& plan, CInternetSession& session, Clock::time_point deadline)
-        : m_plan(plan), m_session(session), m_deadline(deadline) {}
+    CFetchPool(mht::ArchivePlan& plan, std::shared_ptr<CInternetSession> session,
+               Clock::time_point deadline)
+        : m_plan(plan), m_session(std::move(session)), m_deadline(deadline) {}
 
     // Returns when the plan is done or the deadline has passed, every helper thread joined.
     void Run(int threads) {
@@ -46,7 +50,6 @@ public:
 
 private:
     void Work() {
-        CHostConnections connections(m_session);
         std::unique_lock<std::mutex> lock(m_lock);
         try {
             while (!m_error && Clock::now() < m_deadline) {
@@ -55,8 +58,9 @@ private:
                     size_t cap =
                         request.kind == mht::FetchKind::kPage ? kMaxBodyBytes : m_plan.ByteBudget();
                     lock.unlock();
-                    FetchedResource fetched;
-                    bool ok = FetchResource(connections, request.url, cap, m_deadline, fetched);
+                    net::GetResult fetched;
+                    // Returns by the deadline whatever the server does.
+                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();
@@ -75,7 +79,7 @@ private:
         m_changed.notify_all();
     }
 
-    void Report(int id, bool ok, FetchedResource& fetched) {
+    void Report(int id, bool ok, net::GetResult& fetched) {
         ++m_fetches;
         if (ok) {
             m_plan.OnFetched(id, fetched.finalUrl, std::move(fetched.contentType),
@@ -87,7 +91,7 @@ private:
     }
 
     mht::ArchivePlan& m_plan;
-    CInternetSession& m_session;
+    const std::shared_ptr<CInternetSession> m_session;
     const Clock::time_point m_deadline;
     std::mutex m_lock;
     std::condition_variable m_changed;
@@ -107,17 +111,18 @@ std::string MailDateNow() {
 
 ArchiveResult BuildArchive(const std::string& pageUrl) {
     ArchiveResult result;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kPageDeadlineMs);
+    // Fetching stops short of the page's bound, which leaves time to write the archive.
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFetchDeadlineMs);
     mht::ArchivePlan plan(pageUrl);
     {
-        std::unique_ptr<CInternetSession> session;
+        std::shared_ptr<CInternetSession> session;
         try {
-            session = OpenArchiveSession();
+            session = net::OpenSession();
         } catch (const CInternetException&) {
             return result;
         }
-        // Every connection is closed by its thread before the session goes.
-        CFetchPool pool(plan, *session, deadline);
+        // Request threads left behind at the deadline keep the session until they end.
+        CFetchPool pool(plan, std::move(session), deadline);
         pool.Run(kFetchThreads);  // throws what stopped the pool
         result.fetches = pool.fetches();
         result.failures = pool.failures();

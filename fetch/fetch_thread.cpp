@@ -1,18 +1,16 @@
 #include "fetch/fetch_thread.h"
 
 #include "app/shared_state.h"
-#include "fetch/session_options.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
+#include "net/session.h"
 #include "urls/url_table.h"
 
 CFetchThread::CFetchThread(AFX_THREADPROC proc, tagJob* job) : CWinThread(proc, job) {
     job->pThread = this;
 }
 
-CFetchThread::~CFetchThread() {
-    CloseAll();
-}
+CFetchThread::~CFetchThread() = default;
 
 UINT CFetchThread::FetchThreadProc(LPVOID param) {
     std::unique_ptr<tagJob> job(static_cast<tagJob*>(param));
@@ -35,9 +33,7 @@ void CFetchThread::RunJob(tagJob* job) {
 
 BOOL CFetchThread::OpenSession() {
     try {
-        m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
-                                                        nullptr, nullptr, 0);
-        SetSessionOptions(*m_pSession);
+        m_pSession = net::OpenSession();
         m_pSession->EnableStatusCallback(TRUE);
         return TRUE;
     } catch (const CInternetException&) {
@@ -57,12 +53,4 @@ void CFetchThread::SavePage(CString url, CString path) {
         SaveAsText(url, path);
     else if (g_fileType == 2)
         SaveAsMht(url, path);
-}
-
-void CFetchThread::CloseAll() {
-    CloseRequest();
-    if (m_pSession) {
-        m_pSession->Close();
-        m_pSession.reset();
-    }
 }

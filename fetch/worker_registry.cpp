@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "fetch/fetch_limits.h"
+#include "net/fetch_limits.h"
 
 namespace {
 
