@@ -1,0 +1,145 @@
+// The one GET against the loopback server: what it returns, where redirects lead, and that it
+// gives up by its deadline whatever the server does.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/fetch_limits.h"
+#include "net/http_get.h"
+#include "net/session.h"
+#include "tests/gui/batch/loopback_server.h"
+
+namespace {
+
+using net::Clock;
+using std::chrono::milliseconds;
+
+class HttpGetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = std::make_unique<batch::LoopbackServer>();
+        session_ = net::OpenSession();
+    }
+
+    bool Get(const std::string& path, net::GetResult& out,
+             milliseconds within = milliseconds(20000), size_t maxBytes = kMaxBodyBytes) {
+        return net::HttpGet(session_, server_->Http(path), maxBytes, Clock::now() + within, out);
+    }
+
+    // A path of the server no other test asks for.
+    static std::string Unique(const std::string& stem) {
+        return stem + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(::GetTickCount());
+    }
+
+    std::unique_ptr<batch::LoopbackServer> server_;
+    std::shared_ptr<CInternetSession> session_;
+};
+
+TEST(ConnectionCaps, RaisedProcessWideBeforeTheFirstSession) {
+    net::OpenSession();
+    for (DWORD option : {DWORD(INTERNET_OPTION_MAX_CONNS_PER_SERVER),
+                         DWORD(INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER)}) {
+        DWORD value = 0, size = sizeof value;
+        ASSERT_TRUE(::InternetQueryOptionA(nullptr, option, &value, &size)) << option;
+        // 20 workers, each with its page and 6 archive fetches, all at once.
+        EXPECT_GE(value, 20u * 7u) << option;
+        EXPECT_EQ(net::kMaxConnectionsPerServer, value) << option;
+    }
+}
+
+TEST_F(HttpGetTest, AnswersOfTheServer) {
+    net::GetResult page;
+    ASSERT_TRUE(Get("/lf", page));
+    EXPECT_EQ(200u, page.status);
+    EXPECT_EQ("first line\nsecond line\nthird line\n", page.body);
+    EXPECT_EQ("text/plain", page.contentType);
+    EXPECT_EQ(server_->Http("/lf"), page.finalUrl);
+
+    ASSERT_TRUE(Get("/redirect?to=/crlf", page));
+    EXPECT_EQ("first line\r\nsecond line\r\nthird line\r\n", page.body);
+    EXPECT_EQ(server_->Http("/crlf"), page.finalUrl);
+
+    // TLS on the request thread's small stack.
+    ASSERT_TRUE(net::HttpGet(session_, server_->Https("/redirect?to=/nolf"), kMaxBodyBytes,
+                             Clock::now() + milliseconds(20000), page));
+    EXPECT_EQ("first line\nlast line without end", page.body);
+
+    ASSERT_TRUE(Get("/chunked", page));
+    EXPECT_EQ("first line\nsecond line\nthird line\n", page.body);
+
+    // Any status but 200 fails, with the status kept; so do a cut-off and an oversized body.
+    EXPECT_FALSE(Get("/status/404", page));
+    EXPECT_EQ(404u, page.status);
+    EXPECT_FALSE(Get("/redirect?to=/status/500", page));
+    EXPECT_EQ(500u, page.status);
+    EXPECT_FALSE(Get("/reset", page));
+    EXPECT_TRUE(page.body.empty());
+    EXPECT_FALSE(Get("/big/20000", page, milliseconds(20000), 10000));
+    EXPECT_FALSE(Get("/big/20000?nolength", page, milliseconds(20000), 10000));
+    ASSERT_TRUE(Get("/big/20000?nolength", page, milliseconds(20000), 20000));
+    EXPECT_EQ(20000u, page.body.size());
+    EXPECT_FALSE(net::HttpGet(session_, "ftp://127.0.0.1:1/x", 100,
+                              Clock::now() + milliseconds(5000), page));
+}
+
+TEST_F(HttpGetTest, ARedirectLoopEndsAfterTwentyRedirects) {
+    const std::string path = Unique("/loop/");
+    net::GetResult page;
+    auto started = Clock::now();
+    EXPECT_FALSE(Get(path, page));
+    std::cout << "redirect loop: " << server_->CountOf(path) << " requests in "
+              << std::chrono::duration_cast<milliseconds>(Clock::now() - started).count()
+              << " ms\n";
+    EXPECT_EQ(1 + kMaxRedirects, server_->CountOf(path));
+    EXPECT_EQ(302u, page.status);
+}
+
+// Each hostile answer, on threads of its own at once, as a worker meets them.
+TEST_F(HttpGetTest, HostileServersAreLeftAtTheDeadline) {
+    const std::vector<std::string> paths = {"/trickle/4000/40", "/slowhead/3000", "/silent/60000",
+                                            "/stall/60000"};
+    const milliseconds bound(3000);
+    std::vector<long long> tookMs(paths.size());
+    std::vector<int> results(paths.size(), -1);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        threads.emplace_back([&, i] {
+            net::GetResult page;
+            auto started = Clock::now();
+            results[i] = net::HttpGet(session_, server_->Http(paths[i]), kMaxBodyBytes,
+                                      started + bound, page);
+            tookMs[i] = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    for (size_t i = 0; i < paths.size(); ++i) {
+        std::cout << paths[i] << ": left after " << tookMs[i] << " ms\n";
+        EXPECT_EQ(0, results[i]) << paths[i];
+        EXPECT_GE(tookMs[i], bound.count() - 50) << paths[i];
+        EXPECT_LT(tookMs[i], bound.count() + 2000) << paths[i];
+    }
+}
+
+// A thread left behind keeps what it uses (here the session, which the caller drops at once)
+// and ends by itself when the server lets go.
+TEST_F(HttpGetTest, ALeftThreadEndsWhenTheServerLetsGo) {
+    const long before = net::LiveRequestThreads();
+    net::GetResult page;
+    EXPECT_FALSE(Get("/silent/2000", page, milliseconds(500)));
+    EXPECT_GE(net::LiveRequestThreads(), before + 1);
+    session_.reset();
+    auto waitFrom = Clock::now();
+    while (net::LiveRequestThreads() > before && Clock::now() - waitFrom < std::chrono::seconds(30))
+        ::Sleep(50);
+    EXPECT_EQ(before, net::LiveRequestThreads());
+}
+
+}  // namespace
