@@ -15,6 +15,14 @@ namespace {
 
 std::atomic<long> g_liveRequestThreads{0};
 
+// One count per request thread that may be alive. Never closed: threads left behind release
+// their count until the process ends, after static destructors have run.
+HANDLE RequestSlots() {
+    static const HANDLE slots =
+        ::CreateSemaphoreA(nullptr, kMaxRequestThreads, kMaxRequestThreads, nullptr);
+    return slots;
+}
+
 // Everything a request thread touches. Shared by the thread and its caller, so that either
 // may be the last to let go of it.
 struct Exchange {
@@ -83,6 +91,11 @@ bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, s
     return !hasLength || announced == body.size();
 }
 
+DWORD MsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
+
 bool RunGet(Exchange& x) {
     std::string url = x.url;
     Response response;
@@ -119,6 +132,7 @@ unsigned __stdcall RequestThread(void* param) {
         ::SetEvent(x.done.get());
     }  // the handles close here, and the session when the caller has let go
     --g_liveRequestThreads;
+    ::ReleaseSemaphore(RequestSlots(), 1, nullptr);
     return 0;
 }
 
@@ -136,23 +150,24 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
         exchange->maxBytes = maxBytes;
         exchange->deadline = deadline;
 
-        if (++g_liveRequestThreads > kMaxRequestThreads) {
-            --g_liveRequestThreads;
-            return false;
-        }
         auto threadShare = std::make_unique<std::shared_ptr<Exchange>>(exchange);
+        // When threads left behind hold every slot, wait for one until the deadline.
+        HANDLE slots = RequestSlots();
+        if (!slots || ::WaitForSingleObject(slots, MsUntil(deadline)) != WAIT_OBJECT_0)
+            return false;
+        ++g_liveRequestThreads;
         afx::UniqueKernelHandle thread(reinterpret_cast<HANDLE>(
             _beginthreadex(nullptr, kRequestStackBytes, &RequestThread, threadShare.get(),
                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
         if (!thread) {
             --g_liveRequestThreads;
+            ::ReleaseSemaphore(slots, 1, nullptr);
             return false;
         }
         threadShare.release();  // the thread's now
 
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        DWORD waitMs = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-        if (::WaitForSingleObject(exchange->done.get(), waitMs) != WAIT_OBJECT_0) return false;
+        if (::WaitForSingleObject(exchange->done.get(), MsUntil(deadline)) != WAIT_OBJECT_0)
+            return false;
         if (!exchange->ok) {
             out.status = exchange->result.status;
             return false;

@@ -15,10 +15,11 @@ namespace net {
 
 using Clock = std::chrono::steady_clock;
 
-// Request threads alive at once in the process, those left behind at a deadline included;
-// beyond it a GET fails at once rather than exhaust the 32-bit address space.
-constexpr long kMaxRequestThreads = 400;
-// Address space reserved for one request thread's stack.
+// Request threads alive at once in the process, those left behind at a deadline included:
+// 20 workers with 6 archive fetches each use 120. Beyond it a GET waits for one to end, until
+// its deadline, rather than exhaust the 32-bit address space.
+constexpr long kMaxRequestThreads = 256;
+// Address space reserved for one request thread's stack (Windows; Wine reserves at least 1 MB).
 constexpr unsigned kRequestStackBytes = 64 * 1024;
 
 struct GetResult {

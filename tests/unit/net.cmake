@@ -7,7 +7,7 @@ brindlow_gtest(net_tests
     ${PROJECT_SOURCE_DIR}/tests/gui/batch/json_value.cpp
     ${PROJECT_SOURCE_DIR}/tests/gui/batch/loopback_server.cpp
     ${PROJECT_SOURCE_DIR}/tests/gui/test_files.cpp
-  LIBS net gtest_main
+  LIBS net ws2_32 gtest_main
   LABELS unit
   PROPERTIES FIXTURES_REQUIRED loopback_server
     ENVIRONMENT "BRINDLOW_SERVER_PORTS=${BRINDLOW_SERVER_PORTS}")

@@ -2,6 +2,7 @@
 // gives up by its deadline whatever the server does.
 #include <gtest/gtest.h>
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
 
@@ -20,6 +21,45 @@ namespace {
 
 using net::Clock;
 using std::chrono::milliseconds;
+
+// A loopback listener that never accepts, its queue filled: a further connection is never
+// completed (the system drops its handshake).
+class CloggedListener {
+public:
+    CloggedListener() {
+        WSADATA data;
+        m_started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof address;
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        for (SOCKET& filler : m_fillers) {
+            filler = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long nonBlocking = 1;
+            ::ioctlsocket(filler, FIONBIO, &nonBlocking);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+        ::Sleep(200);  // the fillers' handshakes fill the queue
+    }
+    ~CloggedListener() {
+        for (SOCKET filler : m_fillers) ::closesocket(filler);
+        ::closesocket(m_listener);
+        if (m_started) ::WSACleanup();
+    }
+    int Port() const { return m_port; }
+
+private:
+    bool m_started = false;
+    SOCKET m_listener = INVALID_SOCKET;
+    SOCKET m_fillers[8] = {};
+    int m_port = 0;
+};
 
 class HttpGetTest : public ::testing::Test {
 protected:
@@ -104,27 +144,30 @@ TEST_F(HttpGetTest, ARedirectLoopEndsAfterTwentyRedirects) {
 
 // Each hostile answer, on threads of its own at once, as a worker meets them.
 TEST_F(HttpGetTest, HostileServersAreLeftAtTheDeadline) {
-    const std::vector<std::string> paths = {"/trickle/4000/40", "/slowhead/3000", "/silent/60000",
-                                            "/stall/60000"};
+    CloggedListener clogged;
+    ASSERT_NE(0, clogged.Port());
+    const std::vector<std::string> urls = {
+        server_->Http("/trickle/4000/40"), server_->Http("/slowhead/3000"),
+        server_->Http("/silent/60000"), server_->Http("/stall/60000"),
+        "http://127.0.0.1:" + std::to_string(clogged.Port()) + "/never-connected"};
     const milliseconds bound(3000);
-    std::vector<long long> tookMs(paths.size());
-    std::vector<int> results(paths.size(), -1);
+    std::vector<long long> tookMs(urls.size());
+    std::vector<int> results(urls.size(), -1);
     std::vector<std::thread> threads;
-    for (size_t i = 0; i < paths.size(); ++i) {
+    for (size_t i = 0; i < urls.size(); ++i) {
         threads.emplace_back([&, i] {
             net::GetResult page;
             auto started = Clock::now();
-            results[i] = net::HttpGet(session_, server_->Http(paths[i]), kMaxBodyBytes,
-                                      started + bound, page);
+            results[i] = net::HttpGet(session_, urls[i], kMaxBodyBytes, started + bound, page);
             tookMs[i] = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
         });
     }
     for (std::thread& t : threads) t.join();
-    for (size_t i = 0; i < paths.size(); ++i) {
-        std::cout << paths[i] << ": left after " << tookMs[i] << " ms\n";
-        EXPECT_EQ(0, results[i]) << paths[i];
-        EXPECT_GE(tookMs[i], bound.count() - 50) << paths[i];
-        EXPECT_LT(tookMs[i], bound.count() + 2000) << paths[i];
+    for (size_t i = 0; i < urls.size(); ++i) {
+        std::cout << urls[i] << ": left after " << tookMs[i] << " ms\n";
+        EXPECT_EQ(0, results[i]) << urls[i];
+        EXPECT_GE(tookMs[i], bound.count() - 50) << urls[i];
+        EXPECT_LT(tookMs[i], bound.count() + 2000) << urls[i];
     }
 }
 
