@@ -101,7 +101,6 @@ bool RunGet(Exchange& x) {
     Response response;
     for (int redirects = 0;; ++redirects) {
         if (!Send(*x.session, url, response)) return false;
-        x.result.status = response.status;
         if (Clock::now() >= x.deadline) return false;
         if (!IsRedirectStatus(response.status)) break;
         std::string location = response.request->QueryInfo(HTTP_QUERY_LOCATION).str();
@@ -168,10 +167,7 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
 
         if (::WaitForSingleObject(exchange->done.get(), MsUntil(deadline)) != WAIT_OBJECT_0)
             return false;
-        if (!exchange->ok) {
-            out.status = exchange->result.status;
-            return false;
-        }
+        if (!exchange->ok) return false;
         out = std::move(exchange->result);
         return true;
     } catch (const std::bad_alloc&) {

@@ -23,7 +23,6 @@ constexpr long kMaxRequestThreads = 256;
 constexpr unsigned kRequestStackBytes = 64 * 1024;
 
 struct GetResult {
-    unsigned status = 0;      // of the last response; 0 when none came
     std::string finalUrl;     // where redirects led
     std::string contentType;  // as the server sent it; empty when it sent none
     std::string body;         // the bytes as they came
