@@ -14,6 +14,7 @@
 #include "mht/mail_date.h"
 #include "net/fetch_limits.h"
 #include "net/http_get.h"
+#include "net/request_threads.h"
 #include "net/session.h"
 
 namespace cdo {
@@ -121,6 +122,8 @@ ArchiveResult BuildArchive(const std::string& pageUrl) {
         } catch (const CInternetException&) {
             return result;
         }
+        // Ready while the page is fetched, for the burst of resources that follows it.
+        net::WarmRequestThreads(kFetchThreads);
         // Request threads left behind at the deadline keep the session until they end.
         CFetchPool pool(plan, std::move(session), deadline);
         pool.Run(kFetchThreads);  // throws what stopped the pool

@@ -1,27 +1,15 @@
 #include "net/http_get.h"
 
-#include <process.h>
-
 #include <algorithm>
-#include <atomic>
 
 #include "afx/handles.h"
 #include "net/fetch_limits.h"
 #include "net/redirect.h"
+#include "net/request_threads.h"
 #include "net/request_rules.h"
 
 namespace net {
 namespace {
-
-std::atomic<long> g_liveRequestThreads{0};
-
-// One count per request thread that may be alive. Never closed: threads left behind release
-// their count until the process ends, after static destructors have run.
-HANDLE RequestSlots() {
-    static const HANDLE slots =
-        ::CreateSemaphoreA(nullptr, kMaxRequestThreads, kMaxRequestThreads, nullptr);
-    return slots;
-}
 
 // Everything a request thread touches. Shared by the thread and its caller, so that either
 // may be the last to let go of it.
@@ -91,11 +79,6 @@ bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, s
     return !hasLength || announced == body.size();
 }
 
-DWORD MsUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-}
-
 bool RunGet(Exchange& x) {
     std::string url = x.url;
     Response response;
@@ -116,23 +99,16 @@ bool RunGet(Exchange& x) {
     return ReadBody(*response.request, x.maxBytes, x.deadline, x.result.body);
 }
 
-unsigned __stdcall RequestThread(void* param) {
-    {
-        std::unique_ptr<std::shared_ptr<Exchange>> owner(
-            static_cast<std::shared_ptr<Exchange>*>(param));
-        Exchange& x = **owner;
-        try {
-            x.ok = RunGet(x);
-        } catch (...) {
-            // CInternetException, or no memory for the body: the GET failed, nothing more.
-            x.ok = false;
-        }
-        if (!x.ok) x.result.body = std::string();  // give the memory back before waiting
-        ::SetEvent(x.done.get());
-    }  // the handles close here, and the session when the caller has let go
-    --g_liveRequestThreads;
-    ::ReleaseSemaphore(RequestSlots(), 1, nullptr);
-    return 0;
+// On the request thread.
+void RunExchange(Exchange& x) {
+    try {
+        x.ok = RunGet(x);
+    } catch (...) {
+        // CInternetException, or no memory for the body: the GET failed, nothing more.
+        x.ok = false;
+    }
+    if (!x.ok) x.result.body = std::string();  // give the memory back at once
+    ::SetEvent(x.done.get());
 }
 
 }  // namespace
@@ -149,34 +125,16 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
         exchange->maxBytes = maxBytes;
         exchange->deadline = deadline;
 
-        auto threadShare = std::make_unique<std::shared_ptr<Exchange>>(exchange);
-        // When threads left behind hold every slot, wait for one until the deadline.
-        HANDLE slots = RequestSlots();
-        if (!slots || ::WaitForSingleObject(slots, MsUntil(deadline)) != WAIT_OBJECT_0)
-            return false;
-        ++g_liveRequestThreads;
-        afx::UniqueKernelHandle thread(reinterpret_cast<HANDLE>(
-            _beginthreadex(nullptr, kRequestStackBytes, &RequestThread, threadShare.get(),
-                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
-        if (!thread) {
-            --g_liveRequestThreads;
-            ::ReleaseSemaphore(slots, 1, nullptr);
-            return false;
-        }
-        threadShare.release();  // the thread's now
-
-        if (::WaitForSingleObject(exchange->done.get(), MsUntil(deadline)) != WAIT_OBJECT_0)
-            return false;
+        if (!RunOnRequestThread([exchange] { RunExchange(*exchange); }, deadline)) return false;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        DWORD waitMs = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+        if (::WaitForSingleObject(exchange->done.get(), waitMs) != WAIT_OBJECT_0) return false;
         if (!exchange->ok) return false;
         out = std::move(exchange->result);
         return true;
     } catch (const std::bad_alloc&) {
         return false;
     }
-}
-
-long LiveRequestThreads() {
-    return g_liveRequestThreads.load();
 }
 
 }  // namespace net

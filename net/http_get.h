@@ -15,13 +15,6 @@ namespace net {
 
 using Clock = std::chrono::steady_clock;
 
-// Request threads alive at once in the process, those left behind at a deadline included:
-// 20 workers with 6 archive fetches each use 120. Beyond it a GET waits for one to end, until
-// its deadline, rather than exhaust the 32-bit address space.
-constexpr long kMaxRequestThreads = 256;
-// Address space reserved for one request thread's stack (Windows; Wine reserves at least 1 MB).
-constexpr unsigned kRequestStackBytes = 64 * 1024;
-
 struct GetResult {
     std::string finalUrl;     // where redirects led
     std::string contentType;  // as the server sent it; empty when it sent none
@@ -32,14 +25,12 @@ struct GetResult {
 // whole body of at most `maxBytes` that arrived before `deadline`. Any other outcome is false,
 // never an exception of the internet classes.
 //
-// The request runs on a thread of its own that shares the session; the caller waits for it
-// until the deadline and then leaves it. WinInet may block in a call for as long as the server
-// wants (Wine honours none of its time-outs, and closing a handle from another thread does not
-// wake a call blocked on it): such a thread ends when the server lets go, or with the process.
+// The request runs on a request thread (net/request_threads.h) that shares the session; the
+// caller waits for it until the deadline and then leaves it. WinInet may block in a call for as
+// long as the server wants (Wine honours none of its time-outs, and closing a handle from another
+// thread does not wake a call blocked on it): such a thread ends when the server lets go, or with
+// the process.
 bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
              size_t maxBytes, Clock::time_point deadline, GetResult& out);
-
-// Request threads alive now, for tests and diagnostics.
-long LiveRequestThreads();
 
 }  // namespace net

@@ -14,6 +14,7 @@
 
 #include "net/fetch_limits.h"
 #include "net/http_get.h"
+#include "net/request_threads.h"
 #include "net/session.h"
 #include "tests/gui/batch/loopback_server.h"
 
