@@ -44,11 +44,6 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
     return TRUE;
 }
 
-void CInternetHandle::Close() {
-    if (m_handle) ::InternetCloseHandle(m_handle);
-    m_handle = nullptr;
-}
-
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxy, const char* proxyBypass, DWORD flags)
     : m_dwContext(static_cast<DWORD>(context)) {
@@ -74,28 +69,32 @@ void CInternetSession::EnableStatusCallback(BOOL enable) {
     if (previous == INTERNET_INVALID_STATUS_CALLBACK) ThrowLastError();
 }
 
-CHttpConnection* CInternetSession::GetHttpConnection(const char* server, INTERNET_PORT port,
-                                                     const char* user, const char* password) {
-    HINTERNET connection = ::InternetConnectA(m_session.get(), server, port, user, password,
-                                              INTERNET_SERVICE_HTTP, 0, m_dwContext);
-    if (!connection) ThrowLastError();
+std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server,
+                                                                     INTERNET_PORT port,
+                                                                     const char* user,
+                                                                     const char* password) {
+    HINTERNET handle = ::InternetConnectA(m_session.get(), server, port, user, password,
+                                          INTERNET_SERVICE_HTTP, 0, m_dwContext);
+    if (!handle) ThrowLastError();
+    auto connection = std::make_unique<CHttpConnection>(handle);
     if (m_dwReceiveTimeout)
-        ::InternetSetOptionA(connection, INTERNET_OPTION_RECEIVE_TIMEOUT, &m_dwReceiveTimeout,
+        ::InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &m_dwReceiveTimeout,
                              sizeof m_dwReceiveTimeout);
     if (m_dwSendTimeout)
-        ::InternetSetOptionA(connection, INTERNET_OPTION_SEND_TIMEOUT, &m_dwSendTimeout,
+        ::InternetSetOptionA(handle, INTERNET_OPTION_SEND_TIMEOUT, &m_dwSendTimeout,
                              sizeof m_dwSendTimeout);
-    return new CHttpConnection(connection);
+    return connection;
 }
 
-CHttpFile* CHttpConnection::OpenRequest(int verb, const char* object, const char* referer,
-                                        DWORD_PTR context, const char** acceptTypes,
-                                        const char* version, DWORD flags) {
+std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const char* object,
+                                                        const char* referer, DWORD_PTR context,
+                                                        const char** acceptTypes,
+                                                        const char* version, DWORD flags) {
     if (verb != HTTP_VERB_GET) throw CInternetException(ERROR_INVALID_PARAMETER);
     HINTERNET request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
                                            acceptTypes, flags, context);
     if (!request) ThrowLastError();
-    return new CHttpFile(request);
+    return std::make_unique<CHttpFile>(request);
 }
 
 BOOL CHttpFile::AddRequestHeaders(const char* headers, DWORD flags, int length) {
@@ -142,6 +141,12 @@ CString CHttpFile::GetFinalUrl() const {
     if (!::InternetQueryOptionA(m_request.get(), INTERNET_OPTION_URL, &url[0], &size))
         return CString();
     return CString(url.c_str());
+}
+
+DWORD CHttpFile::QueryDataAvailable() {
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(m_request.get(), &available, 0, 0)) ThrowLastError();
+    return available;
 }
 
 UINT CHttpFile::Read(void* buffer, UINT count) {

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
+
 #include "afx/cstring.h"
+#include "afx/handles.h"
 
 class CInternetException {
 public:
@@ -29,25 +32,13 @@ enum : DWORD {
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
                  INTERNET_PORT& port);
 
-// One WinInet handle, closed on destruction.
-class CInternetHandle {
-public:
-    CInternetHandle() = default;
-    explicit CInternetHandle(HINTERNET handle) : m_handle(handle) {}
-    ~CInternetHandle() { Close(); }
-    CInternetHandle(const CInternetHandle&) = delete;
-    CInternetHandle& operator=(const CInternetHandle&) = delete;
-
-    HINTERNET get() const { return m_handle; }
-    void reset(HINTERNET handle) {
-        Close();
-        m_handle = handle;
-    }
-    void Close();
-
-private:
-    HINTERNET m_handle = nullptr;
+// WinInet handles: null means none.
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { ::InternetCloseHandle(h); }
 };
+using UniqueInternetHandle = afx::UniqueHandle<InternetHandleTraits>;
 
 class CHttpFile {
 public:
@@ -67,12 +58,14 @@ public:
     bool QueryContentLength(ULONGLONG& length) const;
     // The URL of the final response, after redirections.
     CString GetFinalUrl() const;
+    // Waits until some of the body has arrived (or all of it): how many bytes a Read now takes
+    // without waiting, 0 at the end of the body. Throws on failure.
+    DWORD QueryDataAvailable();
     // Up to `count` bytes of the body; 0 at its end. Throws on failure.
     UINT Read(void* buffer, UINT count);
-    void Close() { m_request.Close(); }
 
 private:
-    CInternetHandle m_request;
+    UniqueInternetHandle m_request;
 };
 
 class CHttpConnection {
@@ -81,16 +74,15 @@ public:
     CHttpConnection(const CHttpConnection&) = delete;
     CHttpConnection& operator=(const CHttpConnection&) = delete;
 
-    // A request for `object` (GET only: the program sends no other). The caller owns it.
-    CHttpFile* OpenRequest(int verb, const char* object, const char* referer = nullptr,
-                           DWORD_PTR context = 1, const char** acceptTypes = nullptr,
-                           const char* version = nullptr, DWORD flags = 0);
-    void Close() { m_connection.Close(); }
-
+    // A request for `object` (GET only: the program sends no other). Throws on failure.
+    std::unique_ptr<CHttpFile> OpenRequest(int verb, const char* object,
+                                           const char* referer = nullptr, DWORD_PTR context = 1,
+                                           const char** acceptTypes = nullptr,
+                                           const char* version = nullptr, DWORD flags = 0);
     static constexpr int HTTP_VERB_GET = 1;
 
 private:
-    CInternetHandle m_connection;
+    UniqueInternetHandle m_connection;
 };
 
 class CInternetSession {
@@ -105,13 +97,13 @@ public:
     BOOL SetOption(DWORD option, LPVOID value, DWORD length, DWORD flags = 0);
     // Status notifications reach a handler that does nothing: the session has none of its own.
     void EnableStatusCallback(BOOL enable = TRUE);
-    // A connection to host:port; the caller owns it. Throws on failure.
-    CHttpConnection* GetHttpConnection(const char* server, INTERNET_PORT port,
-                                       const char* user = nullptr, const char* password = nullptr);
-    void Close() { m_session.Close(); }
+    // A connection to host:port. Throws on failure.
+    std::unique_ptr<CHttpConnection> GetHttpConnection(const char* server, INTERNET_PORT port,
+                                                       const char* user = nullptr,
+                                                       const char* password = nullptr);
 
 private:
-    CInternetHandle m_session;
+    UniqueInternetHandle m_session;
     DWORD m_dwContext;
     // Wait limits set on the session, applied again to each connection, where some WinInet
     // implementations take them from.

@@ -30,6 +30,13 @@ private:
     // Settings and form (app/settings_form.cpp).
     void LoadSettings();
     BOOL ReadForm(BOOL bValidate);
+    // The form's three values as they stand, read without touching the shared state.
+    struct FormValues {
+        int threads = 0;
+        CString outDir;
+        int fileType = 0;
+    };
+    FormValues FormNow();
     void OnBrowse();
     void BrowseForFolder(UINT nEditId);
     static int CALLBACK BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM lParam, LPARAM lpData);

@@ -39,10 +39,19 @@ void CMainDialog::LoadSettings() {
     }
 }
 
+CMainDialog::FormValues CMainDialog::FormNow() {
+    FormValues form;
+    form.threads = std::atoi(GetDlgItemText(IDC_THREADS));
+    form.outDir = GetDlgItemText(IDC_OUTDIR);
+    form.fileType = SendDlgItemMessage(IDC_FMT_HTML, BM_GETCHECK) != 0 ? 1 : 2;
+    return form;
+}
+
 BOOL CMainDialog::ReadForm(BOOL bValidate) {
-    m_nThreads = std::atoi(GetDlgItemText(IDC_THREADS));
-    g_outDir = GetDlgItemText(IDC_OUTDIR);
-    g_fileType = SendDlgItemMessage(IDC_FMT_HTML, BM_GETCHECK) != 0 ? 1 : 2;
+    FormValues form = FormNow();
+    m_nThreads = form.threads;
+    g_outDir = form.outDir;
+    g_fileType = form.fileType;
     if (!bValidate) return TRUE;
 
     if (m_nThreads < 1 || m_nThreads > 20) {
@@ -98,14 +107,16 @@ int CALLBACK CMainDialog::BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM, LPARA
 void CMainDialog::OnDestroy() {
     CDialog::OnDestroy();
     KillTimer(IDT_SCHEDULE);
-    // Workers still running read the output folder, the format, the URL table and the core:
-    // let them finish before any of these is rewritten or released. Should one outlive every
-    // bound, its state is left as it is and the process ends without it.
+    // The settings are saved first, from the form itself: workers still running read the
+    // output folder and the format, which therefore stay as they are, and the settings store
+    // is no state of theirs.
+    FormValues form = FormNow();
+    g_core->saveConfigInt("threadcount", form.threads);
+    g_core->saveConfigStr("pathout", form.outDir);
+    g_core->saveConfigInt("filetyp", form.fileType);
+    // Then the workers finish before the URL table and the core are released. Should one
+    // outlive its bound, its state is left as it is and the process ends without it.
     if (!WaitForLiveWorkers()) return;
-    ReadForm(FALSE);
-    g_core->saveConfigInt("threadcount", m_nThreads);
-    g_core->saveConfigStr("pathout", g_outDir);
-    g_core->saveConfigInt("filetyp", g_fileType);
     FreeUrlTable();
     delete g_core;
     g_core = nullptr;

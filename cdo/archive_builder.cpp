@@ -10,14 +10,18 @@
 #include <thread>
 #include <vector>
 
-#include "cdo/resource_fetch.h"
 #include "cdo/windows_codec.h"
-#include "fetch/fetch_limits.h"
 #include "mht/archive_plan.h"
 #include "mht/mail_date.h"
+#include "net/fetch_limits.h"
+#include "net/http_get.h"
+#include "net/request_threads.h"
+#include "net/session.h"
 
 namespace cdo {
 namespace {
+
+using net::Clock;
 
 std::atomic<long> g_totalFetches{0};
 std::atomic<long> g_totalFailures{0};
@@ -26,8 +30,9 @@ std::atomic<long> g_totalFailures{0};
 // under the lock; requests run outside it.
 class CFetchPool {
 public:
-    CFetchPool(mht::ArchivePlan& plan, CInternetSession& session, Clock::time_point deadline)
-        : m_plan(plan), m_session(session), m_deadline(deadline) {}
+    CFetchPool(mht::ArchivePlan& plan, std::shared_ptr<CInternetSession> session,
+               Clock::time_point deadline)
+        : m_plan(plan), m_session(std::move(session)), m_deadline(deadline) {}
 
     // Returns when the plan is done or the deadline has passed, every helper thread joined.
     void Run(int threads) {
@@ -47,7 +52,6 @@ public:
 
 private:
     void Work() {
-        CHostConnections connections(m_session);
         std::unique_lock<std::mutex> lock(m_lock);
         try {
             while (!m_error && Clock::now() < m_deadline) {
@@ -56,8 +60,9 @@ private:
                     size_t cap =
                         request.kind == mht::FetchKind::kPage ? kMaxBodyBytes : m_plan.ByteBudget();
                     lock.unlock();
-                    FetchedResource fetched;
-                    bool ok = FetchResource(connections, request.url, cap, m_deadline, fetched);
+                    net::GetResult fetched;
+                    // Returns by the deadline whatever the server does.
+                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();
@@ -76,7 +81,7 @@ private:
         m_changed.notify_all();
     }
 
-    void Report(int id, bool ok, FetchedResource& fetched) {
+    void Report(int id, bool ok, net::GetResult& fetched) {
         ++m_fetches;
         if (ok) {
             m_plan.OnFetched(id, fetched.finalUrl, std::move(fetched.contentType),
@@ -88,7 +93,7 @@ private:
     }
 
     mht::ArchivePlan& m_plan;
-    CInternetSession& m_session;
+    const std::shared_ptr<CInternetSession> m_session;
     const Clock::time_point m_deadline;
     std::mutex m_lock;
     std::condition_variable m_changed;
@@ -108,21 +113,24 @@ std::string MailDateNow() {
 
 ArchiveResult BuildArchive(const std::string& pageUrl) {
     ArchiveResult result;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kPageDeadlineMs);
+    // Fetching stops short of the page's bound, which leaves time to write the archive.
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFetchDeadlineMs);
     // The table holds the URL in the ANSI code page; the plan reads URLs as UTF-8.
     std::string pageUrlUtf8;
     if (!AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
     const CWindowsCodec codec;
     mht::ArchivePlan plan(pageUrlUtf8, mht::PlanLimits(), &codec);
     {
-        std::unique_ptr<CInternetSession> session;
+        std::shared_ptr<CInternetSession> session;
         try {
-            session = OpenArchiveSession();
+            session = net::OpenSession();
         } catch (const CInternetException&) {
             return result;
         }
-        // Every connection is closed by its thread before the session goes.
-        CFetchPool pool(plan, *session, deadline);
+        // Ready while the page is fetched, for the burst of resources that follows it.
+        net::WarmRequestThreads(kFetchThreads);
+        // Request threads left behind at the deadline keep the session until they end.
+        CFetchPool pool(plan, std::move(session), deadline);
         pool.Run(kFetchThreads);  // throws what stopped the pool
         result.fetches = pool.fetches();
         result.failures = pool.failures();

@@ -16,8 +16,9 @@ struct ArchiveResult {
     long failures = 0;
 };
 
-// Ends within the page deadline (fetch/fetch_limits.h) plus one request time-out: what has
-// arrived by the deadline is archived. Every thread it starts is joined before it returns.
+// Fetching ends at the fetch deadline (net/fetch_limits.h), whatever the servers do: what has
+// arrived by then is archived. Every pool thread it starts is joined before it returns; a
+// request thread still blocked in WinInet is left behind (net/http_get.h).
 ArchiveResult BuildArchive(const std::string& pageUrl);
 
 // Totals over every archive built in this process, for the probe and the benchmark.

@@ -3,9 +3,9 @@
 #include <new>
 
 #include "app/shared_state.h"
-#include "fetch/session_options.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
+#include "net/session.h"
 #include "urls/url_table.h"
 
 CFetchThread::CFetchThread(AFX_THREADPROC proc, tagJob* job) : CWinThread(proc, job) {
@@ -46,9 +46,7 @@ void CFetchThread::RunJob(tagJob* job) {
 // Opened for both formats on purpose, though a web archive makes its own connections.
 BOOL CFetchThread::OpenSession() {
     try {
-        m_pSession = std::make_unique<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
-                                                        nullptr, nullptr, 0);
-        SetSessionOptions(*m_pSession);
+        m_pSession = net::OpenSession();
         m_pSession->EnableStatusCallback(TRUE);
         return TRUE;
     } catch (const CInternetException&) {
@@ -70,10 +68,8 @@ void CFetchThread::SavePage(CString url, CString path) {
         SaveAsMht(url, path);
 }
 
+// The connection and request of a page belong to its request thread (net/http_get.h): the
+// worker holds only its share of the session.
 void CFetchThread::CloseAll() {
-    CloseRequest();
-    if (m_pSession) {
-        m_pSession->Close();
-        m_pSession.reset();
-    }
+    m_pSession.reset();
 }

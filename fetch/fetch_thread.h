@@ -39,15 +39,13 @@ private:
 
     // The page fetch (fetch/page_fetch.cpp).
     CString FetchPage(const char* url);
-    void CloseRequest();
 
     // The writers (fetch/save_text.cpp, fetch/save_mht.cpp).
     void SaveAsText(CString url, CString path);
     void SaveAsMht(CString url, CString path);
 
-    std::unique_ptr<CInternetSession> m_pSession;
-    std::unique_ptr<CHttpConnection> m_pConnection;
-    std::unique_ptr<CHttpFile> m_pFile;
+    // Shared with the request thread of the page, which may outlive this worker.
+    std::shared_ptr<CInternetSession> m_pSession;
     HWND m_hNotify = nullptr;
     int m_nIndex = 0;
 };

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "afx/handles.h"
-#include "fetch/fetch_limits.h"
+#include "net/fetch_limits.h"
 
 namespace {
 

@@ -52,6 +52,14 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
     /big/N[?nolength]   PATTERN(N) streamed in pieces, never held whole (e.g. /big/20000000);
                         with ?nolength there is no Content-Length and the connection closes
                         at the end
+    /trickle[/MS[/N]]   head at once (Content-Length N, default 40), then PATTERN(N) one byte
+                        every MS (default 4000, at most 600000); N at most 1000
+    /slowhead[/MS]      the whole answer (head, then b"slow head\n") one byte every MS
+                        (default 3000)
+    /loop/ANY           302 to its own target (an endless redirect)
+    /hostile/page.html  text/html referring to /site/img/red.png, /loop/style.css (style
+                        sheet), /trickle/4000/40 and /silent/120000 (images), /slowhead/3000
+                        (script)
     anything else       404 as /status/404
 
 Web archive routes (a small site; files under tests/server/site/, the rest from
@@ -484,6 +492,34 @@ class Site:
                 time.sleep(SITE50_DELAY_S)
                 return Response(body=site_assets.site50_image(index), content_type="image/png")
         return Response(404, status_page(404), "text/html")
+
+    def route_trickle(self, req, conn, parts):
+        ms = max(1, min(int_segment(parts, 1, 4000), SLOW_MAX_MS))
+        body = pattern(max(0, min(int_segment(parts, 2, 40), 1000)))
+        conn.sock.sendall(conn.head_bytes(200, "text/plain", len(body), False))
+        for i in range(len(body)):
+            time.sleep(ms / 1000.0)
+            conn.sock.sendall(body[i:i + 1])  # OSError once the client has gone
+        return False
+
+    def route_slowhead(self, req, conn, parts):
+        ms = max(1, min(int_segment(parts, 1, 3000), SLOW_MAX_MS))
+        body = b"slow head\n"
+        data = conn.head_bytes(200, "text/plain", len(body), False) + body
+        for i in range(len(data)):
+            time.sleep(ms / 1000.0)
+            conn.sock.sendall(data[i:i + 1])
+        return False
+
+    def route_loop(self, req, conn, parts):
+        return Response(302, b"", "text/html", [("Location", conn.absolute_url(req, req.target))])
+
+    def route_hostile(self, req, conn, parts):
+        page = (b'<html><head><link rel="stylesheet" href="/loop/style.css">'
+                b'<script src="/slowhead/3000"></script></head><body>'
+                b'<img src="/site/img/red.png"><img src="/trickle/4000/40">'
+                b'<img src="/silent/120000"></body></html>\n')
+        return Response(body=page, content_type="text/html")
 
     def route_sample(self, req, conn, parts):
         if self.sample_dir is None:

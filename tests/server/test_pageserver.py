@@ -163,6 +163,22 @@ class PageServerTest(unittest.TestCase):
         self.assertIn(b"Content-Length: 20000", head)
         self.assertEqual(body, pageserver.pattern(10000))
 
+    def test_hostile_routes(self):
+        response, _ = self.get("/loop/x.css?a=1")
+        self.assertEqual(response.status, 302)
+        self.assertEqual(response.getheader("Location"),
+                         "http://127.0.0.1:%d/loop/x.css?a=1" % self.port)
+        start = time.monotonic()
+        data = raw_exchange(self.port, b"GET /trickle/100/5 HTTP/1.1\r\n\r\n")
+        self.assertGreaterEqual(time.monotonic() - start, 0.5)
+        self.assertTrue(data.endswith(b"\r\n\r\n" + pageserver.pattern(5)))
+        self.assertIn(b"Content-Length: 5", data)
+        start = time.monotonic()
+        data = raw_exchange(self.port, b"GET /slowhead/5 HTTP/1.1\r\n\r\n")
+        self.assertGreaterEqual(time.monotonic() - start, 0.005 * len(data))
+        self.assertTrue(data.startswith(b"HTTP/1.1 200 OK\r\n"))
+        self.assertTrue(data.endswith(b"\r\n\r\nslow head\n"))
+
     def test_reset_cuts_the_body_with_rst(self):
         with socket.create_connection(("127.0.0.1", self.port), timeout=5) as sock:
             sock.sendall(b"GET /reset HTTP/1.1\r\n\r\n")

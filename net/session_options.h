@@ -3,7 +3,7 @@
 #pragma once
 
 #include "afx/inet.h"
-#include "fetch/fetch_limits.h"
+#include "net/fetch_limits.h"
 
 inline void SetSessionOptions(CInternetSession& session) {
     DWORD connectTimeout = kTimeoutMs, receiveTimeout = kTimeoutMs, sendTimeout = kTimeoutMs;

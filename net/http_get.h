@@ -1,0 +1,36 @@
+// One HTTP GET of a page or resource, written once for the text fetch and the archiver: parse,
+// connect, open, the two headers, send, status, redirects by hand, and the read loop, all
+// bounded by a deadline that no platform call can outlast.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "afx/inet.h"
+
+namespace net {
+
+using Clock = std::chrono::steady_clock;
+
+struct GetResult {
+    std::string finalUrl;     // where redirects led
+    std::string contentType;  // as the server sent it; empty when it sent none
+    std::string body;         // the bytes as they came
+};
+
+// True when `url` (http or https) answered 200, after at most kMaxRedirects redirects, with a
+// whole body of at most `maxBytes` that arrived before `deadline`. Any other outcome is false,
+// never an exception of the internet classes.
+//
+// The request runs on a request thread (net/request_threads.h) that shares the session; the
+// caller waits for it until the deadline and then leaves it. WinInet may block in a call for as
+// long as the server wants (Wine honours none of its time-outs, and closing a handle from another
+// thread does not wake a call blocked on it): such a thread ends when the server lets go, or with
+// the process.
+bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
+             size_t maxBytes, Clock::time_point deadline, GetResult& out);
+
+}  // namespace net
