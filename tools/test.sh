@@ -9,4 +9,5 @@ source tools/session.sh
 start_xvfb
 start_wine
 bash tools/native-tests.sh build/native
+bash tools/fuzz.sh 20
 ctest --preset default
