@@ -266,7 +266,8 @@ private:
             if (e == "content-type" && content)
                 charset = ExtractCharset(DecodeHtmlEntities(*content));
         }
-        result_.charset = charset;
+        // As browsers do, a declaration naming no usable charset is passed over.
+        if (IsCharsetName(charset)) result_.charset = charset;
     }
 
     // Content of a raw-text element, up to "</name" followed by a blank, "/" or ">".

@@ -118,6 +118,7 @@ TEST(HtmlRefsTest, FindsTitleCharsetAndWhereAMetaGoes) {
     EXPECT_EQ(15u, mht::ScanHtml("<!DOCTYPE html>\n<html").metaInsertPos);
     EXPECT_EQ(0u, mht::ScanHtml("<!DOCTYPE html").metaInsertPos);
     EXPECT_TRUE(mht::ScanHtml("<p><img src=a.png").refs.empty());
+    EXPECT_EQ("gbk", mht::ScanHtml("<meta charset='x<y'><meta charset=GBK>").charset);
 }
 
 TEST(HtmlRefsTest, SplitsSrcsetCandidates) {
