@@ -2,7 +2,7 @@
 """Soak run of the real program: one batch of many URLs at 20 threads against the loopback server.
 
 Usage:
-    soak.py --ports PORTS_JSON --driver BATCH_TESTS_EXE [--urls N] [--latency-ms L] [--keep]
+    soak.py --ports PORTS_JSON --driver BATCH_TESTS_EXE [--urls N] [--latency-ms L] [--keep] [--no-faults]
             [--work DIR] [--timeout S]
 
 About 90% of the URLs are good pages (/slow/L/NAME, each body unique), about 10% are faults:
@@ -41,11 +41,11 @@ def crlf(body):
     return body.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
 
 
-def make_urls(origin, count, latency):
+def make_urls(origin, count, latency, faults=True):
     """(url, expected bytes or None for a page that must leave no file), about 10% faults."""
     urls = []
     for i in range(count):
-        kind = i % 100
+        kind = i % 100 if faults else 0
         name = "s%d" % i
         good = "/slow/%d/%s" % (latency, name)
         if kind in (7, 57):
@@ -162,6 +162,7 @@ def main():
     ap.add_argument("--urls", type=int, default=20000)
     ap.add_argument("--latency-ms", type=int, default=50)
     ap.add_argument("--keep", action="store_true", help="leave every file in place, check at the end")
+    ap.add_argument("--no-faults", action="store_true", help="good pages only, for comparison")
     ap.add_argument("--work", default=None)
     ap.add_argument("--timeout", type=int, default=None, help="seconds the batch may take")
     args = ap.parse_args()
@@ -174,7 +175,7 @@ def main():
     os.makedirs(out, exist_ok=True)
     for name in os.listdir(out):
         os.remove(os.path.join(out, name))
-    urls = make_urls(origin, args.urls, args.latency_ms)
+    urls = make_urls(origin, args.urls, args.latency_ms, not args.no_faults)
     list_path = os.path.join(work, "urls.txt")
     with open(list_path, "wb") as f:
         f.write(b"".join(u.encode() + b"\r\n" for u, _ in urls))
@@ -184,13 +185,14 @@ def main():
 
     bound = schedule_bound(args.urls, 20, args.latency_ms)
     timeout = args.timeout or int(120 + 10 * bound)
-    prefix = os.environ["WINEPREFIX"]
+    repo = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    prefix = os.environ.get("BRINDLOW_WINEPREFIX") or os.path.join(os.path.abspath(repo), "build", "wineprefix")
     env = dict(os.environ, BRINDLOW_SERVER_PORTS=os.path.abspath(args.ports),
                BRINDLOW_SOAK_LIST=windows_path(list_path),
                BRINDLOW_SOAK_RESULT=windows_path(result_path), BRINDLOW_SOAK_OUT=windows_path(out),
                BRINDLOW_SOAK_SECONDS=str(timeout))
     driver = subprocess.Popen(
-        [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "wine-exec.sh"),
+        [os.path.join(repo, "cmake", "wine-exec.sh"),
          args.driver, "--gtest_filter=SoakTest.*"],
         env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
@@ -234,14 +236,24 @@ def main():
         print("  CPU %.1f s, %.1f ms per page" % (cpu, 1000.0 * cpu / args.urls))
         print("  peak memory (VmHWM) %.1f MB before the run, %.1f MB after; RSS %.1f -> %.1f MB"
               % (first[3] / 1024, last[3] / 1024, first[2] / 1024, last[2] / 1024))
-        # Growth: RSS at the end against RSS once the first tenth of the pages was done (the
-        # pools and caches of the first pages are not growth).
-        # With --keep the files are counted only at the end: then the whole run is measured.
-        base = first if args.keep else next((s for s in samples if s[1] >= good // 10), first)
-        pages = args.urls if args.keep else last[1] - base[1]
-        if pages > 0:
-            print("  growth %.2f MB per 1,000 pages (RSS %.1f MB over %d pages)"
-                  % ((last[2] - base[2]) / 1024 * 1000 / pages, (last[2] - base[2]) / 1024, pages))
+        # Growth: the slope of RSS against pages done, fitted over the samples after the first
+        # tenth (the pools and caches of the first pages are not growth). With --keep the files
+        # are counted only at the end, so time stands in for pages.
+        if args.keep:
+            points = [(s[0] - first[0], s[2]) for s in samples]
+            scale = args.urls / max(points[-1][0], 1e-9)
+        else:
+            points = [(s[1], s[2]) for s in samples if s[1] >= good // 10]
+            scale = 1.0
+        if len(points) >= 2:
+            n = len(points)
+            mx = sum(p[0] for p in points) / n
+            my = sum(p[1] for p in points) / n
+            sxx = sum((p[0] - mx) ** 2 for p in points)
+            slope = sum((p[0] - mx) * (p[1] - my) for p in points) / sxx if sxx else 0.0
+            print("  growth %.2f MB per 1,000 pages (fitted over %d samples); RSS %.1f MB at the "
+                  "first tenth, %.1f MB at the end" % (slope / scale / 1024 * 1000, n,
+                                                      points[0][1] / 1024, last[2] / 1024))
     else:
         print("  brindlow.exe was not found to sample")
     ok = driver.returncode == 0 and wall is not None and not watcher.errors
