@@ -70,15 +70,15 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def find_program(prefix):
-    """The Linux process of brindlow.exe started in this Wine prefix."""
+def find_process(prefix, image):
+    """The Linux process of `image` (brindlow.exe, wineserver) running for this Wine prefix."""
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
         try:
             with open("/proc/%s/cmdline" % pid, "rb") as f:
                 cmd = f.read()
-            if b"brindlow.exe" not in cmd.lower() or b"batch_tests" in cmd.lower():
+            if image not in cmd.lower() or b"batch_tests" in cmd.lower():
                 continue
             with open("/proc/%s/environ" % pid, "rb") as f:
                 env = f.read().split(b"\0")
@@ -197,19 +197,21 @@ def main():
         env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 
     watcher = Watcher(out, urls, args.keep)
-    pid = None
-    samples = []  # (time, pages seen, rss, hwm, cpu)
+    pid = server = None
+    samples = []  # (time, pages seen, rss, hwm, cpu, wineserver's cpu)
     started = None
     deadline = time.time() + timeout + 180
     while driver.poll() is None and time.time() < deadline:
         if started is None and os.path.exists(result_path):
             started = time.time()
         if pid is None:
-            pid = find_program(prefix)
+            pid = find_process(prefix, b"brindlow.exe")
+            server = find_process(prefix, b"wineserver")
         if pid is not None:
             s = sample(pid)
             if s is not None and started is not None:
-                samples.append((time.time(), len(watcher.seen), *s))
+                w = sample(server) if server is not None else None
+                samples.append((time.time(), len(watcher.seen), *s, w[2] if w else 0.0))
         if not args.keep:
             watcher.scan()
         time.sleep(0.25)
@@ -233,7 +235,17 @@ def main():
     if samples:
         first, last = samples[0], samples[-1]
         cpu = last[4] - first[4]
-        print("  CPU %.1f s, %.1f ms per page" % (cpu, 1000.0 * cpu / args.urls))
+        print("  CPU %.1f s, %.1f ms per page (and %.1f s of wineserver)"
+              % (cpu, 1000.0 * cpu / args.urls, last[5] - first[5]))
+        if not args.keep:
+            # CPU per page in the first and the last tenth: equal unless work grows with the run.
+            def cpu_per_page(lo, hi):
+                inside = [s for s in samples if lo <= s[1] <= hi]
+                if len(inside) < 2 or inside[-1][1] == inside[0][1]:
+                    return float("nan")
+                return 1000.0 * (inside[-1][4] - inside[0][4]) / (inside[-1][1] - inside[0][1])
+            print("  CPU per page %.1f ms in the first tenth, %.1f ms in the last"
+                  % (cpu_per_page(0, good // 10), cpu_per_page(good - good // 10, good)))
         print("  peak memory (VmHWM) %.1f MB before the run, %.1f MB after; RSS %.1f -> %.1f MB"
               % (first[3] / 1024, last[3] / 1024, first[2] / 1024, last[2] / 1024))
         # Growth: the slope of RSS against pages done, fitted over the samples after the first
