@@ -149,6 +149,11 @@ class Watcher:
             self.errors.append("... %d missing in all" % len(missing))
 
 
+def batch_ended(result_path):
+    with open(result_path) as f:
+        return "wall_ms" in f.read()
+
+
 def schedule_bound(urls, threads, latency_ms):
     """200 ms x (1 + (ceil(URLs / N) - 1) x (floor(L / 200 ms) + 1)) + L, in seconds."""
     ticks = 1 + (math.ceil(urls / threads) - 1) * (latency_ms // 200 + 1)
@@ -200,6 +205,7 @@ def main():
     pid = server = None
     samples = []  # (time, pages seen, rss, hwm, cpu, wineserver's cpu)
     started = None
+    crashed = False
     deadline = time.time() + timeout + 180
     while driver.poll() is None and time.time() < deadline:
         if started is None and os.path.exists(result_path):
@@ -209,6 +215,9 @@ def main():
             server = find_process(prefix, b"wineserver")
         if pid is not None:
             s = sample(pid)
+            if s is None and started is not None and not batch_ended(result_path):
+                crashed = True  # gone before the end of the batch: no need to wait for it
+                break
             if s is not None and started is not None:
                 w = sample(server) if server is not None else None
                 samples.append((time.time(), len(watcher.seen), *s, w[2] if w else 0.0))
@@ -217,7 +226,8 @@ def main():
         time.sleep(0.25)
     if driver.poll() is None:
         driver.kill()
-        print("soak: the driver did not end in %d s" % (timeout + 180))
+        print("soak: brindlow.exe ended during the batch" if crashed else
+              "soak: the driver did not end in %d s" % (timeout + 180))
     output = driver.communicate()[0].decode("utf-8", "replace")
     watcher.finish()
 
@@ -268,7 +278,7 @@ def main():
                                                       points[0][1] / 1024, last[2] / 1024))
     else:
         print("  brindlow.exe was not found to sample")
-    ok = driver.returncode == 0 and wall is not None and not watcher.errors
+    ok = driver.returncode == 0 and wall is not None and not watcher.errors and not crashed
     for error in watcher.errors[:40]:
         print("  WRONG: " + error)
     if driver.returncode != 0:
