@@ -1,5 +1,6 @@
 #include "mht/archive_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -9,13 +10,23 @@
 namespace mht {
 namespace {
 
-// Header values come from servers and pages: a line break in one would forge headers.
-std::string HeaderValue(std::string_view text) {
+// Header text comes from servers and pages: a line break in one would forge headers.
+std::string WithoutControls(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
     }
+    return out;
+}
+
+// A header value written as it is: ASCII only, since a MIME header holds no other byte (the
+// title, which may hold others, goes through an encoded word instead).
+std::string HeaderValue(std::string_view text) {
+    std::string out = WithoutControls(text);
+    out.erase(std::remove_if(out.begin(), out.end(),
+                             [](char c) { return static_cast<unsigned char>(c) >= 0x80; }),
+              out.end());
     return out;
 }
 
@@ -55,7 +66,7 @@ void WriteArchiveSized(const ArchiveHeader& header, std::vector<ArchivePart> par
     std::string envelope =
         "From: <Saved by Brindlow>\r\nSnapshot-Content-Location: " + HeaderValue(header.pageUrl) +
         "\r\n" + subjectLabel +
-        EncodeHeaderText(HeaderValue(header.title), header.titleCharset, subjectLabel.size()) +
+        EncodeHeaderText(WithoutControls(header.title), header.titleCharset, subjectLabel.size()) +
         "\r\nDate: " + HeaderValue(header.date) + "\r\nMIME-Version: 1.0\r\n";
 
     // Encoded bodies cannot hold the boundary (see BoundaryCandidate): only the headers, which

@@ -89,7 +89,8 @@ public:
             } else if (next == '!' || next == '?') {
                 bool doctype = StartsWithNoCase(html_, lt + 2, "doctype");
                 SkipPast(">", lt + 2);
-                if (doctype && !seenHead_ && !seenHtml_ && !seenDoctype_) {
+                bool closed = html_[pos_ - 1] == '>';
+                if (doctype && closed && !seenHead_ && !seenHtml_ && !seenDoctype_) {
                     seenDoctype_ = true;
                     result_.metaInsertPos = pos_;
                 }
@@ -128,13 +129,16 @@ private:
     }
 
     // Reads the attributes up to the end of the tag; returns true if it ends with "/>".
-    bool ReadAttributes() {
+    // False in `closed` when the page ends inside the tag.
+    bool ReadAttributes(bool* closed) {
         attrs_.clear();
         bool selfClosing = false;
+        *closed = false;
         while (pos_ < html_.size()) {
             char c = html_[pos_];
             if (c == '>') {
                 ++pos_;
+                *closed = true;
                 return selfClosing;
             }
             if (IsBlank(c) || c == '/') {
@@ -217,7 +221,10 @@ private:
     void ReadStartTag() {
         ++pos_;
         std::string name = ReadTagName();
-        bool selfClosing = ReadAttributes();
+        bool closed = false;
+        bool selfClosing = ReadAttributes(&closed);
+        // Browsers drop a tag the page ends in; a <meta> added after it would be swallowed.
+        if (!closed) return;
         HandleStartTag(name, selfClosing);
         if (IsRawTextElement(name)) ReadRawText(name);
     }
@@ -303,7 +310,8 @@ private:
             if (e == "content-type" && content)
                 charset = ExtractCharset(DecodeHtmlEntities(*content));
         }
-        result_.charset = charset;
+        // As browsers do, a declaration naming no usable charset is passed over.
+        if (IsCharsetName(charset)) result_.charset = charset;
     }
 
     // Content of a raw-text element, up to "</name" followed by a blank, "/" or ">".

@@ -12,4 +12,8 @@ source tools/session.sh
 start_xvfb
 start_wine
 bash tools/native-tests.sh build/native
+# A finding of the fuzzers fails the run, but only after the other tests have run too.
+fuzz_status=0
+bash tools/fuzz.sh 20 || fuzz_status=$?
 ctest --preset default
+exit "$fuzz_status"

@@ -70,7 +70,7 @@ TEST(ArchiveWriterTest, WritesAnArchiveThatParsesBack) {
         {"http://127.0.0.1:8000/s.css", "TEXT/CSS", "p{color:red}"},
         {"http://127.0.0.1:8000/app.js", "application/javascript", "var a = 1;"},
         {"http://127.0.0.1:8000/x", "", "??"},
-        {"http://127.0.0.1:8000/evil\r\nX-Injected: 1", "image/gif\r\nX: 2", "GIF"},
+        {"http://127.0.0.1:8000/evil\r\nX-Injected: 1", "image/gif\r\nX: 2\xA9", "GIF"},
     };
     std::string title = "\xD6\xD0\xCE\xC4 title";
     std::string text =
@@ -167,6 +167,10 @@ TEST(PageCharsetTest, DeclaresTheCharsetWhereReadersLook) {
     EXPECT_EQ("gbk", mht::HeaderCharsetFor("\xD6\xD0", "gb2312"));
     EXPECT_EQ("utf-8", mht::HeaderCharsetFor("\xE4\xB8\xAD", ""));
     EXPECT_EQ("gbk", mht::HeaderCharsetFor("\xD6\xD0", ""));
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    EXPECT_TRUE(mht::IsValidUtf8("\xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF \xED\x9F\xBF"));
+    for (const char* bad : {"\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"})
+        EXPECT_FALSE(mht::IsValidUtf8(bad)) << bad;
 }
 
 TEST(ArchivePlanTest, FetchesEachReferenceOnceAndOrdersTheParts) {

@@ -147,6 +147,12 @@ TEST(HtmlRefsTest, FindsTitleCharsetAndWhereAMetaGoes) {
     EXPECT_EQ(15u, mht::ScanHtml("<!DOCTYPE html><p>x").metaInsertPos);
     EXPECT_EQ(0u, mht::ScanHtml("<p>no head").metaInsertPos);
     EXPECT_EQ(6u, mht::ScanHtml("<head><header><head>").metaInsertPos);
+    // A tag the page ends in is dropped, as browsers drop it: a <meta> put after it would be
+    // read as part of it.
+    EXPECT_EQ(15u, mht::ScanHtml("<!DOCTYPE html>\n<html").metaInsertPos);
+    EXPECT_EQ(0u, mht::ScanHtml("<!DOCTYPE html").metaInsertPos);
+    EXPECT_TRUE(mht::ScanHtml("<p><img src=a.png").refs.empty());
+    EXPECT_EQ("gbk", mht::ScanHtml("<meta charset='x<y'><meta charset=GBK>").charset);
 }
 
 TEST(HtmlRefsTest, SplitsSrcsetCandidates) {

@@ -1,0 +1,40 @@
+// The HTML scan and the srcset split over any bytes: no fault, and what they return lies within
+// the input.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "mht/html_refs.h"
+
+namespace {
+
+bool IsHtmlBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    mht::HtmlScan scan = mht::ScanHtml(input);
+    FUZZ_CHECK(scan.metaInsertPos <= input.size());
+    FUZZ_CHECK(scan.hasBase || scan.baseHref.empty());
+    for (char c : scan.charset) FUZZ_CHECK(!(c >= 'A' && c <= 'Z'));
+
+    // Candidates come out in order, each a piece of the attribute without blanks or a
+    // trailing comma.
+    size_t from = 0;
+    for (const std::string& url : mht::SplitSrcset(input)) {
+        FUZZ_CHECK(!url.empty());
+        FUZZ_CHECK_MSG(url.back() != ',', url);
+        for (char c : url) FUZZ_CHECK_MSG(!IsHtmlBlank(c), url);
+        size_t at = input.find(url, from);
+        FUZZ_CHECK_MSG(at != std::string_view::npos, url);
+        from = at + url.size();
+    }
+    return 0;
+}

@@ -1,0 +1,84 @@
+// URL resolution over any base and reference: what comes out is an http(s) URL in canonical
+// form that resolves to itself again, and whose host holds no byte a host may not hold.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "mht/url_resolve.h"
+
+namespace {
+
+// Bytes no host may hold: the URL Standard's forbidden host code points, the C0 controls and
+// DEL. Brackets are allowed only as the two ends of an IPv6 literal.
+bool IsForbiddenHostByte(unsigned char c) {
+    if (c <= 0x20 || c == 0x7F) return true;
+    switch (c) {
+        case '#':
+        case '/':
+        case ':':
+        case '<':
+        case '>':
+        case '?':
+        case '@':
+        case '[':
+        case '\\':
+        case ']':
+        case '^':
+        case '|':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsIpv6LiteralByte(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
+           c == '.';
+}
+
+std::string_view HostOf(std::string_view authority) {
+    size_t at = authority.rfind('@');
+    if (at != std::string_view::npos) authority.remove_prefix(at + 1);
+    if (!authority.empty() && authority[0] == '[') {
+        size_t close = authority.find(']');
+        return authority.substr(0, close == std::string_view::npos ? authority.size() : close + 1);
+    }
+    size_t colon = authority.rfind(':');
+    return authority.substr(0, colon);
+}
+
+void CheckHost(std::string_view url) {
+    mht::UrlParts parts = mht::SplitUrl(url);
+    std::string_view host = HostOf(parts.authority);
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+        for (char c : host.substr(1, host.size() - 2)) {
+            FUZZ_CHECK_MSG(IsIpv6LiteralByte(c), url);
+        }
+        return;
+    }
+    for (char c : host) FUZZ_CHECK_MSG(!IsForbiddenHostByte(static_cast<unsigned char>(c)), url);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    bool prefixBase = in.ConsumeBool();
+    std::string base = in.ConsumeRandomLengthString(256);
+    if (prefixBase) base = "http://" + base;
+    std::string ref = in.ConsumeRemainingBytesAsString();
+
+    std::string url = mht::ResolveHttpReference(base, ref);
+    if (url.empty()) return 0;
+    FUZZ_CHECK_MSG(mht::IsHttpUrl(url), url);
+    FUZZ_CHECK_MSG(mht::CanonicalHttpUrl(url) == url, url);
+    FUZZ_CHECK_MSG(mht::ResolveHttpReference(url, url) == url, url);
+    FUZZ_CHECK_MSG(mht::ResolveHttpReference(base, url) == url, url);
+    CheckHost(url);
+    return 0;
+}
