@@ -1,7 +1,7 @@
 #pragma once
 // URL references of archived documents. What is fetched and stored is resolved by the browsers'
 // URL parser (urls/url_parser.h), so that an archived part is stored under the URL a reader
-// will ask for; the RFC 3986 helpers remain for plain splitting and joining.
+// will ask for.
 
 #include <string>
 #include <string_view>
@@ -9,32 +9,6 @@
 #include "mht/text_codec.h"
 
 namespace mht {
-
-// The five components of a URI reference (RFC 3986 section 3). The flags tell an empty
-// component from an absent one, which resolution needs ("?" differs from no query).
-struct UrlParts {
-    std::string scheme;
-    std::string authority;
-    std::string path;
-    std::string query;
-    std::string fragment;
-    bool hasScheme = false;
-    bool hasAuthority = false;
-    bool hasQuery = false;
-    bool hasFragment = false;
-};
-
-UrlParts SplitUrl(std::string_view url);
-std::string JoinUrl(const UrlParts& parts);
-std::string RemoveDotSegments(std::string_view path);
-
-// Resolves `ref` against the absolute URL `base`. "http:g" against an http base is read as the
-// relative "g", the backward-compatible reading RFC 3986 5.4.2 allows and browsers use.
-std::string ResolveUrl(std::string_view base, std::string_view ref);
-
-// The scheme in lower case; empty when the reference has none.
-std::string UrlScheme(std::string_view url);
-bool IsHttpUrl(std::string_view url);
 
 // Drops what browsers ignore in a URL taken from markup: leading and trailing blanks and control
 // bytes, and tabs and line breaks anywhere.

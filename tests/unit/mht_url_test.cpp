@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 using mht::ResolveHttpReference;
-using mht::ResolveUrl;
 
 namespace {
 
@@ -15,6 +14,15 @@ struct Example {
 
 const char kRfcBase[] = "http://a/b/c/d;p?q";
 
+// What an archive fetches for a reference of RFC 3986's examples: the resolved URL without its
+// fragment, which is the reader's business; nothing for a reference to the document itself (an
+// empty one or a bare fragment) or to a scheme no archive fetches.
+std::string Fetched(const Example& e) {
+    const std::string ref = e.ref, expected = e.expected;
+    if (ref.empty() || ref[0] == '#' || expected.rfind("http://", 0) != 0) return std::string();
+    return expected.substr(0, expected.find('#'));
+}
+
 }  // namespace
 
 TEST(UrlResolveTest, Rfc3986NormalExamples) {
@@ -24,7 +32,7 @@ TEST(UrlResolveTest, Rfc3986NormalExamples) {
         {"./g", "http://a/b/c/g"},
         {"g/", "http://a/b/c/g/"},
         {"/g", "http://a/g"},
-        {"//g", "http://g"},
+        {"//g", "http://g/"},  // browsers write an empty http path as "/"
         {"?y", "http://a/b/c/d;p?y"},
         {"g?y", "http://a/b/c/g?y"},
         {"#s", "http://a/b/c/d;p?q#s"},
@@ -43,7 +51,8 @@ TEST(UrlResolveTest, Rfc3986NormalExamples) {
         {"../../", "http://a/"},
         {"../../g", "http://a/g"},
     };
-    for (const Example& e : examples) EXPECT_EQ(e.expected, ResolveUrl(kRfcBase, e.ref)) << e.ref;
+    for (const Example& e : examples)
+        EXPECT_EQ(Fetched(e), ResolveHttpReference(kRfcBase, e.ref)) << e.ref;
 }
 
 TEST(UrlResolveTest, Rfc3986AbnormalExamples) {
@@ -69,7 +78,8 @@ TEST(UrlResolveTest, Rfc3986AbnormalExamples) {
         // The backward-compatible reading, which browsers follow.
         {"http:g", "http://a/b/c/g"},
     };
-    for (const Example& e : examples) EXPECT_EQ(e.expected, ResolveUrl(kRfcBase, e.ref)) << e.ref;
+    for (const Example& e : examples)
+        EXPECT_EQ(Fetched(e), ResolveHttpReference(kRfcBase, e.ref)) << e.ref;
 }
 
 TEST(UrlResolveTest, ReferencesToFetchAreCanonicalAbsoluteHttp) {
