@@ -69,27 +69,6 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-bool IsForbiddenDomainByte(unsigned char c) {
-    if (c <= 0x20 || c == 0x7F || c == '%') return true;
-    switch (c) {
-        case '#':
-        case '/':
-        case ':':
-        case '<':
-        case '>':
-        case '?':
-        case '@':
-        case '[':
-        case '\\':
-        case ']':
-        case '^':
-        case '|':
-            return true;
-        default:
-            return false;
-    }
-}
-
 std::vector<std::string_view> SplitOnDots(std::string_view s) {
     std::vector<std::string_view> parts;
     size_t start = 0;
@@ -298,6 +277,27 @@ bool HasPunycodeLabel(std::string_view lowerDomain) {
 
 }  // namespace
 
+bool IsForbiddenHostByte(unsigned char c) {
+    if (c <= 0x20 || c == 0x7F) return true;
+    switch (c) {
+        case '#':
+        case '/':
+        case ':':
+        case '<':
+        case '>':
+        case '?':
+        case '@':
+        case '[':
+        case '\\':
+        case ']':
+        case '^':
+        case '|':
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool ParseHost(std::string_view input, const ToAsciiHook& toAscii, std::string& out) {
     if (!input.empty() && input[0] == '[') {
         if (input.back() != ']' || input.size() < 2) return false;
@@ -325,7 +325,7 @@ bool ParseHost(std::string_view input, const ToAsciiHook& toAscii, std::string& 
     }
     if (asciiDomain.empty()) return false;
     for (char c : asciiDomain) {
-        if (IsForbiddenDomainByte(static_cast<unsigned char>(c))) return false;
+        if (c == '%' || IsForbiddenHostByte(static_cast<unsigned char>(c))) return false;
     }
     if (EndsInANumber(asciiDomain)) return ParseIpv4(asciiDomain, out);
     out = std::move(asciiDomain);

@@ -14,4 +14,8 @@ using ToAsciiHook = std::function<bool(const std::string& utf8Host, std::string&
 // a lower-case domain, a dotted IPv4 address, or "[v6]". False when browsers refuse the host.
 bool ParseHost(std::string_view input, const ToAsciiHook& toAscii, std::string& out);
 
+// Bytes no host may hold: the URL Standard's forbidden host code points, the C0 controls and
+// DEL. Brackets belong only around an IPv6 address; a domain may not hold "%" either.
+bool IsForbiddenHostByte(unsigned char c);
+
 }  // namespace url

@@ -10,31 +10,9 @@
 
 #include "fuzz_check.h"
 #include "mht/url_resolve.h"
+#include "urls/url_host.h"
 
 namespace {
-
-// Bytes no host may hold: the URL Standard's forbidden host code points, the C0 controls and
-// DEL. Brackets are allowed only as the two ends of an IPv6 literal.
-bool IsForbiddenHostByte(unsigned char c) {
-    if (c <= 0x20 || c == 0x7F) return true;
-    switch (c) {
-        case '#':
-        case '/':
-        case ':':
-        case '<':
-        case '>':
-        case '?':
-        case '@':
-        case '[':
-        case '\\':
-        case ']':
-        case '^':
-        case '|':
-            return true;
-        default:
-            return false;
-    }
-}
 
 bool IsIpv6LiteralByte(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' ||
@@ -73,7 +51,8 @@ void CheckHost(std::string_view url) {
         }
         return;
     }
-    for (char c : host) FUZZ_CHECK_MSG(!IsForbiddenHostByte(static_cast<unsigned char>(c)), url);
+    for (char c : host)
+        FUZZ_CHECK_MSG(!url::IsForbiddenHostByte(static_cast<unsigned char>(c)), url);
 }
 
 }  // namespace
