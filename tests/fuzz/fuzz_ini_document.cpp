@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "mht/ascii_case.h"
 #include "mavrel/ini_document.h"
 
 namespace {
@@ -39,12 +40,6 @@ std::string NameFrom(FuzzedDataProvider& in) {
     while (!name.empty() && IsBlank(name.back())) name.pop_back();
     while (!name.empty() && IsBlank(name.front())) name.erase(0, 1);
     return name.empty() ? "k" : name;
-}
-
-std::string AsciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
 }
 
 }  // namespace
@@ -86,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Names that differ even without regard to case are another setting, which must survive.
     bool sameSetting =
-        AsciiLower(section) == AsciiLower(otherSection) && AsciiLower(key) == AsciiLower(otherKey);
+        mht::Lower(section) == mht::Lower(otherSection) && mht::Lower(key) == mht::Lower(otherKey);
     if (!sameSetting) {
         std::string otherAfter;
         FUZZ_CHECK(reloaded.Get(otherSection, otherKey, &otherAfter) == hadOther);

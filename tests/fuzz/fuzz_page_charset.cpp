@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "mht/ascii_case.h"
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
 
@@ -46,12 +47,6 @@ bool IsUtf8ByTheRfc(std::string_view s) {
     return true;
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -65,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string body = page;
     std::string type = contentType;
     std::string charset = mht::DeclarePageCharset(body, type, scan.charset, scan.metaInsertPos);
-    FUZZ_CHECK_MSG(charset == Lower(charset), charset);
+    FUZZ_CHECK_MSG(charset == mht::Lower(charset), charset);
 
     if (body != page) {
         // Only an insertion at the scan's place, and only of a tag naming the charset.
