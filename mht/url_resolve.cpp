@@ -86,16 +86,7 @@ std::string HrefWithoutFragment(url::Url u) {
 }  // namespace
 
 std::string CleanAttributeUrl(std::string_view value) {
-    size_t begin = 0, end = value.size();
-    while (begin < end && static_cast<unsigned char>(value[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(value[end - 1]) <= 0x20) --end;
-    std::string out;
-    out.reserve(end - begin);
-    for (size_t i = begin; i < end; ++i) {
-        char c = value[i];
-        if (c != '\t' && c != '\n' && c != '\r') out += c;
-    }
-    return out;
+    return url::CleanInput(value);
 }
 
 std::string CanonicalHttpUrl(std::string_view text) {

@@ -91,19 +91,6 @@ int DefaultPort(std::string_view scheme) {
     return scheme == "http" ? 80 : scheme == "https" ? 443 : -1;
 }
 
-// Browsers drop leading and trailing controls and spaces, and tabs and line breaks anywhere.
-std::string CleanInput(const std::string& input) {
-    size_t begin = 0, end = input.size();
-    while (begin < end && static_cast<unsigned char>(input[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(input[end - 1]) <= 0x20) --end;
-    std::string out;
-    out.reserve(end - begin);
-    for (size_t i = begin; i < end; ++i) {
-        if (input[i] != '\t' && input[i] != '\n' && input[i] != '\r') out += input[i];
-    }
-    return out;
-}
-
 std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> segments;
     if (path.empty()) return segments;
@@ -155,6 +142,17 @@ private:
         if (!segments_.empty()) segments_.pop_back();
     }
     void FlushQuery();
+    // "?" starts an empty query and "#" a fragment; any other character starts neither.
+    void StartQueryOrFragment(int c) {
+        if (c == '?') {
+            url_.query.clear();
+            url_.hasQuery = true;
+            state_ = State::kQuery;
+        } else if (c == '#') {
+            url_.hasFragment = true;
+            state_ = State::kFragment;
+        }
+    }
 
     std::string in_;
     const Url* base_;
@@ -253,13 +251,8 @@ bool Parser::Step(int c) {
             segments_ = SplitPath(base_->path);
             url_.query = base_->query;
             url_.hasQuery = base_->hasQuery;
-            if (c == '?') {
-                url_.query.clear();
-                url_.hasQuery = true;
-                state_ = State::kQuery;
-            } else if (c == '#') {
-                url_.hasFragment = true;
-                state_ = State::kFragment;
+            if (c == '?' || c == '#') {
+                StartQueryOrFragment(c);
             } else if (c != kEof) {
                 url_.query.clear();
                 url_.hasQuery = false;
@@ -376,14 +369,7 @@ bool Parser::Step(int c) {
                     segments_.push_back(buffer_);
                 }
                 buffer_.clear();
-                if (c == '?') {
-                    url_.query.clear();
-                    url_.hasQuery = true;
-                    state_ = State::kQuery;
-                } else if (c == '#') {
-                    url_.hasFragment = true;
-                    state_ = State::kFragment;
-                }
+                StartQueryOrFragment(c);
             } else {
                 AppendEncoded(buffer_, static_cast<unsigned char>(c), EncodeSet::kPath);
             }
@@ -411,6 +397,18 @@ bool Parser::Step(int c) {
 }
 
 }  // namespace
+
+std::string CleanInput(std::string_view input) {
+    size_t begin = 0, end = input.size();
+    while (begin < end && static_cast<unsigned char>(input[begin]) <= 0x20) ++begin;
+    while (end > begin && static_cast<unsigned char>(input[end - 1]) <= 0x20) --end;
+    std::string out;
+    out.reserve(end - begin);
+    for (size_t i = begin; i < end; ++i) {
+        if (input[i] != '\t' && input[i] != '\n' && input[i] != '\r') out += input[i];
+    }
+    return out;
+}
 
 std::string Url::Href() const {
     std::string out = scheme + "://";

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace url {
 
@@ -34,5 +35,9 @@ struct Hooks {
 // Parses `input` (UTF-8) against `base` (null for none). False when a browser would reject the
 // URL, or when it is not an http or https URL.
 bool Parse(const std::string& input, const Url* base, Url& out, const Hooks& hooks = {});
+
+// What the parser reads of `input`: browsers drop leading and trailing controls and spaces, and
+// tabs and line breaks anywhere.
+std::string CleanInput(std::string_view input);
 
 }  // namespace url
