@@ -190,6 +190,22 @@ void Base64To(std::string_view data, Output& out) {
     }
 }
 
+// Either encoding, whole into a string of the length known beforehand, or in pieces to a sink.
+std::string EncodeToString(std::string_view data, size_t length,
+                           void (*encode)(std::string_view, std::string&)) {
+    std::string out;
+    out.reserve(length);
+    encode(data, out);
+    return out;
+}
+
+void EncodeToSink(std::string_view data, const TextSink& sink,
+                  void (*encode)(std::string_view, PiecewiseOutput&)) {
+    PiecewiseOutput out(sink);
+    encode(data, out);
+    out.Flush();
+}
+
 }  // namespace
 
 size_t QuotedPrintableLength(std::string_view data) {
@@ -204,29 +220,19 @@ size_t Base64Length(size_t bytes) {
 }
 
 std::string EncodeQuotedPrintable(std::string_view data) {
-    std::string out;
-    out.reserve(QuotedPrintableLength(data));
-    QuotedPrintableTo(data, out);
-    return out;
+    return EncodeToString(data, QuotedPrintableLength(data), QuotedPrintableTo<std::string>);
 }
 
 void EncodeQuotedPrintable(std::string_view data, const TextSink& sink) {
-    PiecewiseOutput out(sink);
-    QuotedPrintableTo(data, out);
-    out.Flush();
+    EncodeToSink(data, sink, QuotedPrintableTo<PiecewiseOutput>);
 }
 
 std::string EncodeBase64(std::string_view data) {
-    std::string out;
-    out.reserve(Base64Length(data.size()));
-    Base64To(data, out);
-    return out;
+    return EncodeToString(data, Base64Length(data.size()), Base64To<std::string>);
 }
 
 void EncodeBase64(std::string_view data, const TextSink& sink) {
-    PiecewiseOutput out(sink);
-    Base64To(data, out);
-    out.Flush();
+    EncodeToSink(data, sink, Base64To<PiecewiseOutput>);
 }
 
 bool IsHeaderSafeAscii(std::string_view text) {
