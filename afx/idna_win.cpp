@@ -15,16 +15,26 @@ bool IsAscii(const std::string& text) {
     return true;
 }
 
+// The IDN conversions share one signature and are called twice: for the length, then to convert.
+using IdnConversion = int(WINAPI*)(DWORD flags, LPCWSTR in, int inLength, LPWSTR out,
+                                   int outLength);
+
+bool ConvertIdn(IdnConversion convert, const std::wstring& in, std::wstring& out) {
+    int n = convert(0, in.data(), static_cast<int>(in.size()), nullptr, 0);
+    if (n <= 0) return false;
+    out.assign(static_cast<size_t>(n), L'\0');
+    n = convert(0, in.data(), static_cast<int>(in.size()), &out[0], n);
+    if (n <= 0) return false;
+    out.resize(static_cast<size_t>(n));
+    return true;
+}
+
 bool PlatformLabelToAscii(const std::wstring& wide, std::string& out) {
     if (wide.empty()) return false;
     // No flags: unassigned code points are refused, and labels may hold "_" and the other
     // ASCII that the URL parser itself judges afterwards.
-    int n = ::IdnToAscii(0, wide.data(), static_cast<int>(wide.size()), nullptr, 0);
-    if (n <= 0) return false;
-    std::wstring ascii(static_cast<size_t>(n), L'\0');
-    n = ::IdnToAscii(0, wide.data(), static_cast<int>(wide.size()), &ascii[0], n);
-    if (n <= 0) return false;
-    ascii.resize(static_cast<size_t>(n));
+    std::wstring ascii;
+    if (!ConvertIdn(::IdnToAscii, wide, ascii)) return false;
     for (wchar_t c : ascii) {
         if (c == 0 || c >= 0x80) return false;
         out += static_cast<char>(c);
@@ -107,12 +117,8 @@ bool MapKeepingDeviations(const std::wstring& label, std::u32string& mapped) {
     std::wstring run;
     auto flush = [&]() {
         if (run.empty()) return true;
-        int n = ::IdnToNameprepUnicode(0, run.data(), static_cast<int>(run.size()), nullptr, 0);
-        if (n <= 0) return false;
-        std::wstring out(static_cast<size_t>(n), L'\0');
-        n = ::IdnToNameprepUnicode(0, run.data(), static_cast<int>(run.size()), &out[0], n);
-        if (n <= 0) return false;
-        out.resize(static_cast<size_t>(n));
+        std::wstring out;
+        if (!ConvertIdn(::IdnToNameprepUnicode, run, out)) return false;
         AppendCodePoints(out, mapped);
         run.clear();
         return true;
