@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "urls/split.h"
 #include "urls/url_host.h"
 
 namespace url {
@@ -94,16 +95,10 @@ int DefaultPort(std::string_view scheme) {
 std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> segments;
     if (path.empty()) return segments;
-    size_t start = path[0] == '/' ? 1 : 0;
-    for (;;) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string::npos) {
-            segments.push_back(path.substr(start));
-            return segments;
-        }
-        segments.push_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
+    for (std::string_view segment :
+         SplitAt(std::string_view(path).substr(path[0] == '/' ? 1 : 0), '/'))
+        segments.emplace_back(segment);
+    return segments;
 }
 
 // The basic URL parser's states, those an http(s) URL passes through.
