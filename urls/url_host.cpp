@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "urls/split.h"
+#include "urls/utf8_decoder.h"
+
 namespace url {
 namespace {
 
@@ -34,53 +37,13 @@ std::string PercentDecode(std::string_view s) {
 // Strict UTF-8 (no overlongs, surrogates or values past U+10FFFF); a host that is not valid
 // UTF-8 after percent-decoding holds U+FFFD for a browser, which no host may hold.
 bool IsValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len;
-        uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > s.size()) return false;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (t & 0x3F);
-        }
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            return false;
-        }
-        i += len;
+    Utf8Decoder decoder;
+    char32_t codePoint;
+    for (char c : s) {
+        Utf8Decoder::Step step = decoder.Push(static_cast<unsigned char>(c), codePoint);
+        if (step == Utf8Decoder::Step::Error || step == Utf8Decoder::Step::ErrorAgain) return false;
     }
-    return true;
-}
-
-std::vector<std::string_view> SplitOnDots(std::string_view s) {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t dot = s.find('.', start);
-        if (dot == std::string_view::npos) {
-            parts.push_back(s.substr(start));
-            return parts;
-        }
-        parts.push_back(s.substr(start, dot - start));
-        start = dot + 1;
-    }
+    return !decoder.InsideCharacter();
 }
 
 // One part of an IPv4 address: decimal, "0x" hexadecimal or "0" octal. Values too large for
@@ -107,7 +70,7 @@ bool ParseIpv4Number(std::string_view s, uint64_t& value) {
 
 // A host whose last label is a number must be an IPv4 address (or is refused).
 bool EndsInANumber(std::string_view s) {
-    std::vector<std::string_view> parts = SplitOnDots(s);
+    std::vector<std::string_view> parts = SplitAt(s, '.');
     if (parts.back().empty()) {
         if (parts.size() == 1) return false;
         parts.pop_back();
@@ -122,7 +85,7 @@ bool EndsInANumber(std::string_view s) {
 }
 
 bool ParseIpv4(std::string_view s, std::string& out) {
-    std::vector<std::string_view> parts = SplitOnDots(s);
+    std::vector<std::string_view> parts = SplitAt(s, '.');
     if (parts.back().empty() && parts.size() > 1) parts.pop_back();
     if (parts.size() > 4) return false;
     std::vector<uint64_t> numbers;
@@ -269,7 +232,7 @@ std::string SerializeIpv6(const uint16_t (&address)[8]) {
 }
 
 bool HasPunycodeLabel(std::string_view lowerDomain) {
-    for (std::string_view label : SplitOnDots(lowerDomain)) {
+    for (std::string_view label : SplitAt(lowerDomain, '.')) {
         if (label.substr(0, 4) == "xn--") return true;
     }
     return false;
