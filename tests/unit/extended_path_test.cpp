@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -12,30 +13,40 @@ std::wstring Extended(const std::wstring& path, const std::wstring& current = kC
     return afx::ExtendedPath(path, current);
 }
 
-TEST(ExtendedPath, DrivePathsGetThePrefixAndTheSystemsNormalisation) {
-    EXPECT_EQ(L"\\\\?\\C:\\out\\page.txt", Extended(L"C:\\out\\page.txt"));
-    EXPECT_EQ(L"\\\\?\\D:\\out\\", Extended(L"D:\\out\\"));
-    EXPECT_EQ(L"\\\\?\\C:\\", Extended(L"C:\\"));
-    EXPECT_EQ(L"\\\\?\\C:\\", Extended(L"C:\\..\\.."));  // never above the root
-    // Forward slashes and runs of separators, as the narrow calls read them.
-    EXPECT_EQ(L"\\\\?\\C:\\a\\b\\c.txt", Extended(L"C:/a//b\\/c.txt"));
-    EXPECT_EQ(L"\\\\?\\C:\\a\\c.txt", Extended(L"C:\\a\\.\\b\\..\\c.txt"));
-    // Trailing periods and spaces go from the last name only, unless a separator follows.
-    EXPECT_EQ(L"\\\\?\\C:\\a\\name", Extended(L"C:\\a\\name. . "));
-    EXPECT_EQ(L"\\\\?\\C:\\dir \\name.txt", Extended(L"C:\\dir \\name.txt"));
-    EXPECT_EQ(L"\\\\?\\C:\\dir \\", Extended(L"C:\\dir \\"));
-    EXPECT_EQ(L"\\\\?\\C:\\dir\\x", Extended(L"C:\\dir.\\x"));
-    EXPECT_EQ(L"\\\\?\\C:\\dir...\\x", Extended(L"C:\\dir...\\x"));
-    // Names other than ASCII pass unchanged.
-    EXPECT_EQ(L"\\\\?\\C:\\\u4E0B\u8F7D\\\u9875.txt", Extended(L"C:\\\u4E0B\u8F7D\\\u9875.txt"));
+struct Case {
+    const wchar_t* path;
+    const wchar_t* expected;
+};
+
+void ExpectExtended(std::initializer_list<Case> cases) {
+    for (const Case& c : cases) EXPECT_EQ(c.expected, Extended(c.path)) << c.path;
 }
 
-TEST(ExtendedPath, UncPathsBecomeTheUncForm) {
-    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\dir\\a.txt", Extended(L"\\\\server\\share\\dir\\a.txt"));
-    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\a.txt", Extended(L"//server/share/x/../a.txt"));
-    EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\", Extended(L"\\\\server\\share\\..\\"));
-    EXPECT_EQ(L"", Extended(L"\\\\server"));
-    EXPECT_EQ(L"", Extended(L"\\\\server\\"));
+TEST(ExtendedPath, DriveAndUncPathsGetThePrefixAndTheSystemsNormalisation) {
+    ExpectExtended({
+        {L"C:\\out\\page.txt", L"\\\\?\\C:\\out\\page.txt"},
+        {L"D:\\out\\", L"\\\\?\\D:\\out\\"},
+        {L"C:\\", L"\\\\?\\C:\\"},
+        // Never above the root.
+        {L"C:\\..\\..", L"\\\\?\\C:\\"},
+        // Forward slashes and runs of separators, as the narrow calls read them.
+        {L"C:/a//b\\/c.txt", L"\\\\?\\C:\\a\\b\\c.txt"},
+        {L"C:\\a\\.\\b\\..\\c.txt", L"\\\\?\\C:\\a\\c.txt"},
+        // Trailing periods and spaces go from the last name only, unless a separator follows.
+        {L"C:\\a\\name. . ", L"\\\\?\\C:\\a\\name"},
+        {L"C:\\dir \\name.txt", L"\\\\?\\C:\\dir \\name.txt"},
+        {L"C:\\dir \\", L"\\\\?\\C:\\dir \\"},
+        {L"C:\\dir.\\x", L"\\\\?\\C:\\dir\\x"},
+        {L"C:\\dir...\\x", L"\\\\?\\C:\\dir...\\x"},
+        // Names other than ASCII pass unchanged.
+        {L"C:\\\u4E0B\u8F7D\\\u9875.txt", L"\\\\?\\C:\\\u4E0B\u8F7D\\\u9875.txt"},
+        // Shares take the UNC form; a share needs a server and a share name.
+        {L"\\\\server\\share\\dir\\a.txt", L"\\\\?\\UNC\\server\\share\\dir\\a.txt"},
+        {L"//server/share/x/../a.txt", L"\\\\?\\UNC\\server\\share\\a.txt"},
+        {L"\\\\server\\share\\..\\", L"\\\\?\\UNC\\server\\share\\"},
+        {L"\\\\server", L""},
+        {L"\\\\server\\", L""},
+    });
 }
 
 TEST(ExtendedPath, PrefixedPathsStayAsTheyAre) {
@@ -45,21 +56,29 @@ TEST(ExtendedPath, PrefixedPathsStayAsTheyAre) {
 }
 
 TEST(ExtendedPath, RelativePathsResolveAgainstTheCurrentFolder) {
-    EXPECT_EQ(L"\\\\?\\C:\\work\\run\\out\\a.txt", Extended(L"out\\a.txt"));
-    EXPECT_EQ(L"\\\\?\\C:\\work\\b.txt", Extended(L"../b.txt"));
-    EXPECT_EQ(L"\\\\?\\C:\\work\\run\\", Extended(L".\\"));
-    EXPECT_EQ(L"\\\\?\\C:\\top\\a.txt", Extended(L"\\top\\a.txt"));
-    // A drive with no separator: the current folder on its own drive, else the drive's root.
-    EXPECT_EQ(L"\\\\?\\C:\\work\\run\\a.txt", Extended(L"c:a.txt"));
-    EXPECT_EQ(L"\\\\?\\D:\\a.txt", Extended(L"D:a.txt"));
-    // The current folder may itself be a share or already extended.
-    EXPECT_EQ(L"\\\\?\\UNC\\srv\\sh\\top", Extended(L"\\top", L"\\\\srv\\sh\\dir"));
-    EXPECT_EQ(L"\\\\?\\UNC\\srv\\sh\\dir\\a", Extended(L"a", L"\\\\srv\\sh\\dir"));
-    EXPECT_EQ(L"\\\\?\\C:\\long\\a", Extended(L"a", L"\\\\?\\C:\\long\\"));
-    // Nothing absolute to start from.
-    EXPECT_EQ(L"", Extended(L"a.txt", L""));
-    EXPECT_EQ(L"", Extended(L"a.txt", L"relative"));
-    EXPECT_EQ(L"", Extended(L"", kCurrent));
+    struct {
+        const wchar_t* path;
+        std::wstring current;
+        const wchar_t* expected;
+    } const cases[] = {
+        {L"out\\a.txt", kCurrent, L"\\\\?\\C:\\work\\run\\out\\a.txt"},
+        {L"../b.txt", kCurrent, L"\\\\?\\C:\\work\\b.txt"},
+        {L".\\", kCurrent, L"\\\\?\\C:\\work\\run\\"},
+        {L"\\top\\a.txt", kCurrent, L"\\\\?\\C:\\top\\a.txt"},
+        // A drive with no separator: the current folder on its own drive, else the drive's root.
+        {L"c:a.txt", kCurrent, L"\\\\?\\C:\\work\\run\\a.txt"},
+        {L"D:a.txt", kCurrent, L"\\\\?\\D:\\a.txt"},
+        // The current folder may itself be a share or already extended.
+        {L"\\top", L"\\\\srv\\sh\\dir", L"\\\\?\\UNC\\srv\\sh\\top"},
+        {L"a", L"\\\\srv\\sh\\dir", L"\\\\?\\UNC\\srv\\sh\\dir\\a"},
+        {L"a", L"\\\\?\\C:\\long\\", L"\\\\?\\C:\\long\\a"},
+        // Nothing absolute to start from.
+        {L"a.txt", L"", L""},
+        {L"a.txt", L"relative", L""},
+        {L"", kCurrent, L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, Extended(c.path, c.current)) << c.path << " in " << c.current;
 }
 
 TEST(ExtendedPath, LengthIsNotLimited) {
