@@ -35,13 +35,15 @@ TEST(OutputNameTest, DoubleByteCharactersPassUnchanged) {
 }
 
 TEST(OutputNameTest, DeviceNamesAreAvoided) {
-    EXPECT_STREQ("con_.txt", OutputFileName("CON"));
-    EXPECT_STREQ("nul_.txt", OutputFileName("http://nul"));
-    EXPECT_STREQ("com1_.txt", OutputFileName("com1"));
-    EXPECT_STREQ("lpt9_.txt", OutputFileName("LPT9"));
-    EXPECT_STREQ("com0.txt", OutputFileName("com0"));
-    EXPECT_STREQ("console.txt", OutputFileName("console"));
-    EXPECT_STREQ("con_txt.txt", OutputFileName("con.txt"));
+    const struct {
+        const char* url;
+        const char* name;
+    } cases[] = {
+        {"CON", "con_.txt"},        {"http://nul", "nul_.txt"}, {"com1", "com1_.txt"},
+        {"LPT9", "lpt9_.txt"},      {"com0", "com0.txt"},       {"console", "console.txt"},
+        {"con.txt", "con_txt.txt"},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(c.name, OutputFileName(c.url)) << c.url;
 }
 
 TEST(OutputNameTest, BytesThatStartNoCharacterCannotSwallowASeparator) {
