@@ -1,5 +1,13 @@
-# The archive logic and the URL parsing it resolves with: pure sources that the native tests and
-# the fuzz targets both build. Expects `repo` to name the repository's root.
+# What the host builds (the native tests and the fuzz targets) share: the language level, the
+# sanitizers, `repo` naming the repository's root, and the archive logic with the URL parsing it
+# resolves with, which both build.
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+get_filename_component(repo ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+
+set(sanitizers -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
 set(archive_logic_sources
   ${repo}/mht/archive_plan.cpp
   ${repo}/mht/archive_writer.cpp
