@@ -23,16 +23,23 @@ Request Parse(const std::string& url) {
     return r;
 }
 
+void ExpectRequest(const std::string& url, DWORD service, const std::string& server,
+                   INTERNET_PORT port, const std::string& object) {
+    Request r = Parse(url);
+    ASSERT_TRUE(r.ok) << url;
+    EXPECT_EQ(service, r.service) << url;
+    EXPECT_EQ(server, r.server) << url;
+    EXPECT_EQ(port, r.port) << url;
+    EXPECT_EQ(object, r.object) << url;
+}
+
 }  // namespace
 
 TEST(RequestTargetTest, PathAndQueryGoOutInUtf8) {
     // The table holds GBK (string literals are compiled to GBK).
-    Request r = Parse("http://127.0.0.1:8080/中文/页面.html?q=搜索#frag");
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(AFX_INET_SERVICE_HTTP, r.service);
-    EXPECT_EQ("127.0.0.1", r.server);
-    EXPECT_EQ(8080, r.port);
-    EXPECT_EQ("/%E4%B8%AD%E6%96%87/%E9%A1%B5%E9%9D%A2.html?q=%E6%90%9C%E7%B4%A2", r.object);
+    ExpectRequest("http://127.0.0.1:8080/中文/页面.html?q=搜索#frag", AFX_INET_SERVICE_HTTP,
+                  "127.0.0.1", 8080,
+                  "/%E4%B8%AD%E6%96%87/%E9%A1%B5%E9%9D%A2.html?q=%E6%90%9C%E7%B4%A2");
     // Escapes already there are kept; a "%" that starts none is left alone too, as browsers do.
     EXPECT_EQ("/%E4%B8%AD/a%20b/%zz?x=%41%20y", Parse("http://h/%E4%B8%AD/a b/%zz?x=%41 y").object);
     EXPECT_EQ("/%22%3C%3E%60?%27%22%3C%3E", Parse("http://h/\"<>`?'\"<>").object);
@@ -41,11 +48,7 @@ TEST(RequestTargetTest, PathAndQueryGoOutInUtf8) {
 }
 
 TEST(RequestTargetTest, SchemesAndPorts) {
-    Request https = Parse("https://Example.COM/x");
-    ASSERT_TRUE(https.ok);
-    EXPECT_EQ(AFX_INET_SERVICE_HTTPS, https.service);
-    EXPECT_EQ("example.com", https.server);
-    EXPECT_EQ(443, https.port);
+    ExpectRequest("https://Example.COM/x", AFX_INET_SERVICE_HTTPS, "example.com", 443, "/x");
     EXPECT_EQ(80, Parse("http://h:080/").port);
     EXPECT_EQ("::1", Parse("http://[::1]:81/").server);
     EXPECT_FALSE(Parse("ftp://h/x").ok);
