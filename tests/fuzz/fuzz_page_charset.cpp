@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!charset.empty()) {
         // The part's header names the charset in effect; a page scanned again declares it.
-        FUZZ_CHECK_MSG(Lower(type).find(charset) != std::string::npos, type);
+        FUZZ_CHECK_MSG(mht::Lower(type).find(charset) != std::string::npos, type);
         if (body != page) FUZZ_CHECK_MSG(mht::ScanHtml(body).charset == charset, body);
     }
     FUZZ_CHECK_MSG(type.find_first_of("\r\n") == std::string::npos ||
