@@ -57,6 +57,8 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
     /slowhead[/MS]      the whole answer (head, then b"slow head\n") one byte every MS
                         (default 3000)
     /loop/ANY           302 to its own target (an endless redirect)
+    /cookie[?to=P]      302 to path P (default /echo) as /redirect does, setting the cookie
+                        brindlow=1 for the whole host
     /hostile/page.html  text/html referring to /site/img/red.png, /loop/style.css (style
                         sheet), /trickle/4000/40 and /silent/120000 (images), /slowhead/3000
                         (script)
@@ -544,6 +546,11 @@ class Site:
 
     def route_target(self, req, conn, parts):
         return Response(body=req.target.encode("latin-1") + b"\n")
+
+    def route_cookie(self, req, conn, parts):
+        target = req.query.get("to", ["/echo"])[0]
+        return Response(302, b"", "text/html", [("Location", conn.absolute_url(req, target)),
+                                                ("Set-Cookie", "brindlow=1; Path=/")])
 
 
 def file_response(root, rel):

@@ -117,6 +117,22 @@ TEST_F(TextOutputTest, EachPageIsOneGetWithTheTwoFixedHeaders) {
     EXPECT_EQ(0u, saved.find("GET /echo?page=1 HTTP/1.1\r\n")) << saved;
 }
 
+// A cookie set on the way is not sent on: the program keeps no cookie store (WinInet's grows
+// slower with every path it has seen).
+TEST_F(TextOutputTest, ACookieSetByARedirectIsNotSentOn) {
+    const std::string page = server_->Http("/cookie?to=/echo?after=cookie");
+    ASSERT_NO_FATAL_FAILURE(StartWithThreads(1));
+    ASSERT_NO_FATAL_FAILURE(ImportList({page}));
+    ASSERT_NO_FATAL_FAILURE(RunToEnd());
+
+    const auto requests = server_->Requests("/echo?after=cookie");
+    ASSERT_EQ(1u, requests.size()) << "the redirect was followed";
+    EXPECT_TRUE(requests[0].HeaderValues("Cookie").empty());
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(OutputPath(page), &saved));
+    EXPECT_EQ(std::string::npos, saved.find("brindlow=1")) << saved;
+}
+
 TEST_F(TextOutputTest, SilentServerFailsThePageWithinTheTimeOut) {
     const std::string silent = server_->Http("/silent");
     const std::string normal = server_->Http("/lf");
