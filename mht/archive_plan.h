@@ -16,7 +16,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,13 +26,15 @@
 
 namespace mht {
 
-// Bounds of one archive, the page itself not counted. A page with more is archived with what
-// fits: the first resources found, in order.
-constexpr size_t kMaxResources = 200;
-// Bodies of the resources together. With the page (at most 16 MB) and the archive text (at
-// most about 63 MB) one archive peaks under about 90 MB, so 20 of them at once fit the 4 GB of
-// a large-address-aware 32-bit process on 64-bit Windows.
-constexpr size_t kMaxArchiveBytes = 8u * 1024 * 1024;
+// Bounds of one archive, the page itself not counted. A page with more is archived with what a
+// reader needs most: style sheets and frames, then what is shown (RefPriority), each in the
+// order found. Real pages refer to a few dozen to a few hundred resources, srcset candidates
+// included (a news home page nearly 300).
+constexpr size_t kMaxResources = 400;
+// Bodies of the resources together: a page of 100 photographs of 100 KB fits. With the page (at
+// most 16 MB) and the archive text (at most about 70 MB) one archive peaks near 100 MB, so 20
+// of them at once fit the 4 GB of a large-address-aware 32-bit process on 64-bit Windows.
+constexpr size_t kMaxArchiveBytes = 12u * 1024 * 1024;
 constexpr int kMaxFrameDepth = 2;   // a frame in a frame in the page, no deeper
 constexpr int kMaxImportDepth = 4;  // @import chains below a linked sheet or <style> block
 
@@ -59,8 +61,9 @@ public:
                          const TextCodec* codec = nullptr);
 
     // The next fetch to start: the page first, then documents (style sheets and frames, whose
-    // references are found only once they arrive), then other resources, each in the order
-    // found. False when nothing is queued at the moment (fetches in flight may queue more).
+    // references are found only once they arrive), then other resources by priority, each in
+    // the order found. False when nothing is queued at the moment (fetches in flight may queue
+    // more).
     bool NextFetch(FetchRequest& request);
 
     // A fetch ended well. `finalUrl` is where redirects led (empty if none): the document's
@@ -71,7 +74,7 @@ public:
     // A fetch failed (no connection, a status other than 200, too large...): the part is left out.
     void OnFailed(int id);
 
-    bool Done() const { return inFlight_ == 0 && documentQueue_.empty() && resourceQueue_.empty(); }
+    bool Done() const { return inFlight_ == 0 && queued_ == 0; }
     bool PageFetched() const;
 
     // Bytes the archive may still take; a fetcher can stop reading a body beyond this.
@@ -79,11 +82,20 @@ public:
 
     ArchiveHeader Header(std::string date) const;
 
-    // The fetched parts: the page first, then the rest in the order they were found.
+    // The fetched parts: the page first, then the rest in the order they were found. Pages and
+    // frames carry the edits (html_refs.h) whose references were all fetched.
     std::vector<ArchivePart> TakeParts();
 
 private:
     enum class State { kQueued, kInFlight, kFetched, kFailed, kTaken };
+
+    // A page edit resolved: its place in the stored body, and the parts it needs.
+    struct Edit {
+        size_t pos;
+        std::string text;
+        std::vector<std::string> needs;  // locations
+    };
+    static constexpr size_t kPriorities = 3;  // RefPriority's values
 
     struct Item {
         Item(std::string loc, std::string url, FetchKind k, int frames, int imports)
@@ -102,6 +114,8 @@ private:
         std::string contentType;
         std::string body;
         std::string charset;  // of the referring document until a document's own is known
+        RefPriority priority = RefPriority::kShown;
+        std::vector<Edit> edits;  // a page's or frame's
     };
 
     void Enqueue(const Reference& ref, const std::string& locationBase,
@@ -109,13 +123,22 @@ private:
                  const DocumentEncoding& encoding);
     void ScanHtmlDocument(int id, const std::string& fetchBase);
     void ScanStylesheet(int id, const std::string& fetchBase);
+    // A queued resource whose place a new reference may take: the last found of the lowest
+    // priority, below `priority` unless the newcomer is a document. -1 when there is none.
+    int TakeVictim(RefPriority priority, bool document);
+    std::deque<int>& QueueOf(const Item& item);
+    void Queue(int id);
+    bool IsFetched(const std::string& location) const;
+    std::string ApplyEdits(Item& item) const;
 
     PlanLimits limits_;
     const TextCodec* codec_;
     std::vector<Item> items_;  // indexed by id; the page is 0
     std::deque<int> documentQueue_;
-    std::deque<int> resourceQueue_;
-    std::unordered_set<std::string> seen_;  // locations, so that each URL is fetched once
+    // By priority. An entry whose item has since moved up or been dropped is skipped.
+    std::deque<int> resourceQueues_[kPriorities];
+    size_t queued_ = 0;  // items in State::kQueued
+    std::unordered_map<std::string, int> seen_;  // location -> id, so each URL is fetched once
     size_t bytesTaken_ = 0;
     int inFlight_ = 0;
     std::string title_;

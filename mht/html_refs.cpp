@@ -6,6 +6,9 @@
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
+#include "mht/lazy_images.h"
+#include "mht/reference_list.h"
+#include "mht/srcset.h"
 #include "mht/url_resolve.h"
 
 namespace mht {
@@ -45,34 +48,6 @@ struct Attribute {
     std::string name;  // lower case
     std::string_view value;
 };
-
-// The candidate grammar of srcset: a URL (which may hold commas, but not end with one) and
-// descriptors up to a comma outside parentheses.
-template <class Visit>
-void ForEachSrcsetCandidate(std::string_view s, Visit visit) {
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (IsBlank(s[i]) || s[i] == ',')) ++i;
-        if (i >= s.size()) break;
-        size_t start = i;
-        while (i < s.size() && !IsBlank(s[i])) ++i;
-        std::string_view url = s.substr(start, i - start);
-        bool endedWithComma = false;
-        while (!url.empty() && url.back() == ',') {
-            url.remove_suffix(1);
-            endedWithComma = true;
-        }
-        if (!endedWithComma) {
-            int depth = 0;
-            while (i < s.size() && !(s[i] == ',' && depth == 0)) {
-                if (s[i] == '(') ++depth;
-                if (s[i] == ')' && depth > 0) --depth;
-                ++i;
-            }
-        }
-        if (!url.empty() && !visit(url)) return;
-    }
-}
 
 class HtmlScanner {
 public:
@@ -125,6 +100,7 @@ private:
         pos_ += 2;
         std::string name = ReadTagName();
         if (name == "svg" && svgDepth_ > 0) --svgDepth_;
+        if (name == "picture" && pictureDepth_ > 0) --pictureDepth_;
         SkipPast(">", pos_);
     }
 
@@ -191,18 +167,27 @@ private:
         return v ? CleanAttributeUrl(DecodeUrlEntities(*v)) : std::string();
     }
 
-    void AddUrl(RefKind kind, std::string_view attrName) {
+    void AddUrl(RefKind kind, std::string_view attrName,
+                RefPriority priority = RefPriority::kShown) {
         if (refs_.Full()) return;
-        refs_.Add(kind, Value(attrName));
+        refs_.Add(kind, Value(attrName), priority);
     }
 
-    void AddSrcset(std::string_view attrName) {
-        const std::string_view* v = Find(attrName);
-        if (v == nullptr || refs_.Full()) return;
-        ForEachSrcsetCandidate(DecodeUrlEntities(*v), [this](std::string_view url) {
-            refs_.Add(RefKind::kResource, std::string(url));
+    // Every candidate is fetched, the one a reader sees first (see ChooseSrcsetCandidate) with
+    // `priority`, the others last.
+    void AddSrcsetValue(const std::string& srcset, RefPriority priority) {
+        if (refs_.Full()) return;
+        refs_.Add(RefKind::kResource, ChooseSrcsetCandidate(srcset), priority);
+        ForEachSrcsetCandidate(srcset, [this](std::string_view url, std::string_view) {
+            refs_.Add(RefKind::kResource, std::string(url), RefPriority::kOtherCandidate);
             return !refs_.Full();
         });
+    }
+
+    void AddSrcset(std::string_view attrName, RefPriority priority = RefPriority::kShown) {
+        const std::string_view* v = Find(attrName);
+        if (v == nullptr || refs_.Full()) return;
+        AddSrcsetValue(DecodeUrlEntities(*v), priority);
     }
 
     void AddCss(std::string_view css) {
@@ -215,12 +200,13 @@ private:
         if (srcdocDepth_ >= kMaxSrcdocDepth || refs_.Full()) return;
         std::string markup = DecodeHtmlEntities(*Find("srcdoc"));
         HtmlScan inner = HtmlScanner(markup, srcdocDepth_ + 1).Scan();
-        for (Reference& ref : inner.refs) refs_.Add(ref.kind, std::move(ref.url));
+        for (Reference& ref : inner.refs) refs_.Add(ref.kind, std::move(ref.url), ref.priority);
     }
 
     void ReadStartTag() {
         ++pos_;
         std::string name = ReadTagName();
+        tagNameEnd_ = pos_;
         bool closed = false;
         bool selfClosing = ReadAttributes(&closed);
         // Browsers drop a tag the page ends in; a <meta> added after it would be swallowed.
@@ -234,15 +220,24 @@ private:
         if (name == "img") {
             AddUrl(RefKind::kResource, "src");
             AddSrcset("srcset");
+            HandleLazyImage(name);
         } else if (name == "source") {
-            AddSrcset("srcset");
+            // Outside <picture> a <source> is media, whose bodies stay out of archives.
+            if (pictureDepth_ > 0) {
+                AddSrcset("srcset");
+                HandleLazyImage(name);
+            }
+        } else if (name == "use") {
+            HandleSvgUse();
         } else if (name == "image") {  // SVG's, or HTML's old spelling of <img>
             AddUrl(RefKind::kResource, "href");
             AddUrl(RefKind::kResource, "xlink:href");
             AddUrl(RefKind::kResource, "src");
         } else if (name == "link") {
             HandleLink();
-        } else if (name == "script" || name == "embed") {
+        } else if (name == "script") {
+            AddUrl(RefKind::kResource, "src", RefPriority::kSupporting);
+        } else if (name == "embed") {
             AddUrl(RefKind::kResource, "src");
         } else if (name == "input") {
             std::string type = Value("type");
@@ -254,7 +249,10 @@ private:
             AddUrl(RefKind::kResource, "data");
         } else if (name == "iframe" && Find("srcdoc") != nullptr) {
             AddSrcdoc();  // its src is not loaded
-        } else if (name == "iframe" || name == "frame") {
+        } else if (name == "iframe") {
+            AddUrl(RefKind::kFrame, "src");
+            HandleLazyImage(name);
+        } else if (name == "frame") {
             AddUrl(RefKind::kFrame, "src");
         } else if (name == "base") {
             if (!result_.hasBase && Find("href") != nullptr) {
@@ -271,6 +269,8 @@ private:
             seenHtml_ = true;
         } else if (name == "svg") {
             if (!selfClosing) ++svgDepth_;
+        } else if (name == "picture") {
+            if (!selfClosing) ++pictureDepth_;
         }
         const std::string_view* style = Find("style");
         if (style && !refs_.Full()) AddCss(DecodeHtmlEntities(*style));
@@ -279,7 +279,7 @@ private:
     void HandleLink() {
         std::string rel = DecodeHtmlEntities(Find("rel") ? *Find("rel") : std::string_view());
         for (char& c : rel) c = ToLower(c);
-        bool stylesheet = false, icon = false;
+        bool stylesheet = false, icon = false, preload = false, modulepreload = false;
         size_t i = 0;
         while (i < rel.size()) {
             while (i < rel.size() && IsBlank(rel[i])) ++i;
@@ -288,13 +288,125 @@ private:
             std::string_view token = std::string_view(rel).substr(i, end - i);
             stylesheet = stylesheet || token == "stylesheet";
             icon = icon || (!token.empty() && IsIconRel(token));
+            preload = preload || token == "preload";
+            modulepreload = modulepreload || token == "modulepreload";
             i = end;
         }
         if (stylesheet) {
             AddUrl(RefKind::kStylesheet, "href");
         } else if (icon) {
             AddUrl(RefKind::kResource, "href");
+        } else if (preload) {
+            HandlePreload();
+        } else if (modulepreload) {
+            AddUrl(RefKind::kResource, "href", RefPriority::kSupporting);
         }
+        // rel=prefetch is for pages a reader may open next: nothing of this one.
+    }
+
+    // A preload is fetched as what its `as` says it is; browsers fetch none without one, and
+    // audio and video bodies stay out of archives.
+    void HandlePreload() {
+        std::string as = Lower(CleanAttributeUrl(Value("as")));
+        if (as == "style") {
+            AddUrl(RefKind::kStylesheet, "href");
+            // Pages load a sheet late by preloading it and switching the link to a style sheet
+            // once it has arrived: the archived page applies it as that page did.
+            std::string onload = Lower(Find("onload") ? *Find("onload") : std::string_view());
+            if (onload.find("rel") != std::string::npos &&
+                onload.find("stylesheet") != std::string::npos) {
+                std::string href = Value("href");
+                if (!href.empty()) AddEdit("rel", "stylesheet", {href});
+            }
+        } else if (as == "image") {
+            AddUrl(RefKind::kResource, "href", RefPriority::kSupporting);
+            AddSrcset("imagesrcset", RefPriority::kSupporting);
+        } else if (as == "font" || as == "script" || as == "fetch" || as == "track" ||
+                   as == "worker" || as == "sharedworker") {
+            AddUrl(RefKind::kResource, "href", RefPriority::kSupporting);
+        }
+    }
+
+    // SVG's <use> of a symbol in another file (an icon sprite); a bare "#id" is in the page.
+    void HandleSvgUse() {
+        for (std::string_view attr : {"href", "xlink:href"}) {
+            std::string url = Value(attr);
+            if (!url.empty() && url[0] != '#') refs_.Add(RefKind::kResource, url,
+                                                         RefPriority::kSupporting);
+        }
+    }
+
+    // The URLs a page's lazy-loading script would show, fetched like any image; where the
+    // element itself shows nothing (see IsPlaceholderSrc), the archived page shows them.
+    void HandleLazyImage(const std::string& element) {
+        const Attribute* lazySrc = nullptr;
+        const Attribute* lazySrcset = nullptr;
+        for (const Attribute& a : attrs_) {
+            LazyAttribute kind = LazyAttributeKind(element, a.name);
+            // A <source> takes a srcset only; one URL is a srcset of one candidate.
+            if (kind == LazyAttribute::kSrc && element == "source") kind = LazyAttribute::kSrcset;
+            if (kind == LazyAttribute::kNone || !IsFirstOfName(a)) continue;
+            const Attribute*& best = kind == LazyAttribute::kSrc ? lazySrc : lazySrcset;
+            if (!best || LazyAttributeRank(a.name) < LazyAttributeRank(best->name)) best = &a;
+            RefKind refKind = element == "iframe" ? RefKind::kFrame : RefKind::kResource;
+            if (kind == LazyAttribute::kSrc) {
+                AddUrl(refKind, a.name);
+            } else if (refKind == RefKind::kResource) {
+                AddSrcset(a.name);
+            }
+        }
+        if (element == "source") {
+            if (lazySrcset && ShowsNothing("srcset")) EditSrcset(*lazySrcset);
+            return;
+        }
+        if (lazySrc && ShowsNothing("src")) {
+            std::string url = Value(lazySrc->name);
+            if (!url.empty() && url != Value("src")) AddEdit("src", url, {url});
+        }
+        if (lazySrcset && element == "img" && ShowsNothing("srcset")) {
+            EditSrcset(*lazySrcset);
+            // Without a lazy src as well, src shows the candidate the srcset's reader would.
+            if (!lazySrc && ShowsNothing("src")) {
+                std::string chosen = ChooseSrcsetCandidate(DecodeUrlEntities(lazySrcset->value));
+                if (!chosen.empty()) AddEdit("src", chosen, {chosen});
+            }
+        }
+    }
+
+    bool IsFirstOfName(const Attribute& attr) const { return Find(attr.name) == &attr.value; }
+
+    // True when the element's own attribute (src or srcset) is absent or shows nothing.
+    bool ShowsNothing(std::string_view attrName) const {
+        const std::string_view* v = Find(attrName);
+        return v == nullptr || IsPlaceholderSrc(CleanAttributeUrl(DecodeUrlEntities(*v)));
+    }
+
+    // A srcset is shown only when every one of its candidates is in the archive: the reader
+    // picks among them by its own screen.
+    void EditSrcset(const Attribute& lazy) {
+        std::string srcset = DecodeUrlEntities(lazy.value);
+        if (srcset.size() > kMaxReferenceBytes) return;
+        std::vector<std::string> needs = SplitSrcset(srcset);
+        if (!needs.empty()) AddEdit("srcset", srcset, std::move(needs));
+    }
+
+    void AddEdit(std::string_view attrName, std::string_view value,
+                 std::vector<std::string> needs) {
+        if (result_.edits.size() >= kMaxDocumentRefs) return;
+        PageEdit edit;
+        edit.pos = tagNameEnd_;
+        edit.text = " " + std::string(attrName) + "=\"";
+        for (char c : value) {
+            if (c == '&')
+                edit.text += "&amp;";
+            else if (c == '"')
+                edit.text += "&quot;";
+            else
+                edit.text += c;
+        }
+        edit.text += '"';
+        edit.needs = std::move(needs);
+        result_.edits.push_back(std::move(edit));
     }
 
     void HandleMeta() {
@@ -369,18 +481,11 @@ private:
     std::vector<Attribute> attrs_;
     bool seenHead_ = false, seenHtml_ = false, seenDoctype_ = false, seenTitle_ = false;
     int svgDepth_ = 0;
+    int pictureDepth_ = 0;
+    size_t tagNameEnd_ = 0;  // of the start tag being handled
 };
 
 }  // namespace
-
-std::vector<std::string> SplitSrcset(std::string_view s) {
-    std::vector<std::string> urls;
-    ForEachSrcsetCandidate(s, [&urls](std::string_view url) {
-        urls.emplace_back(url);
-        return true;
-    });
-    return urls;
-}
 
 HtmlScan ScanHtml(std::string_view html) {
     return HtmlScanner(html, 0).Scan();

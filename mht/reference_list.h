@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "mht/reference.h"
@@ -12,7 +12,7 @@
 namespace mht {
 
 // Distinct URLs kept from one document (a page, a frame, a style sheet). Well above what one
-// archive fetches (200 resources), so that links which come to nothing (data:, mailto:, a
+// archive fetches (see archive_plan.h), so that links which come to nothing (data:, mailto:, a
 // type no archive holds) leave room for the rest.
 constexpr size_t kMaxDocumentRefs = 1000;
 // A reference longer than this is dropped: no server is asked for such a URL (browsers and
@@ -23,9 +23,10 @@ class ReferenceList {
 public:
     explicit ReferenceList(size_t limit = kMaxDocumentRefs) : limit_(limit) {}
 
-    // Keeps the reference unless it is empty, too long, a repeat of a URL already kept (the
-    // first kind found counts, as in the archive) or past the limit.
-    void Add(RefKind kind, std::string url);
+    // Keeps the reference unless it is empty, too long, a repeat of a URL already kept or past
+    // the limit. A repeat keeps the first kind found (as in the archive) and the higher of the
+    // two priorities: an image that is also a srcset candidate is an image.
+    void Add(RefKind kind, std::string url, RefPriority priority = RefPriority::kShown);
     // No further reference will be kept: scanners can stop looking.
     bool Full() const { return refs_.size() >= limit_; }
 
@@ -34,7 +35,7 @@ public:
 private:
     size_t limit_;
     std::vector<Reference> refs_;
-    std::unordered_set<std::string> seen_;
+    std::unordered_map<std::string, size_t> seen_;  // URL -> index in refs_
 };
 
 }  // namespace mht

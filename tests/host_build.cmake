@@ -15,10 +15,12 @@ set(archive_logic_sources
   ${repo}/mht/css_refs.cpp
   ${repo}/mht/html_entities.cpp
   ${repo}/mht/html_refs.cpp
+  ${repo}/mht/lazy_images.cpp
   ${repo}/mht/mail_date.cpp
   ${repo}/mht/mime_encode.cpp
   ${repo}/mht/page_charset.cpp
   ${repo}/mht/reference_list.cpp
+  ${repo}/mht/srcset.cpp
   ${repo}/mht/stylesheet_charset.cpp
   ${repo}/mht/url_resolve.cpp
   ${repo}/urls/url_host.cpp

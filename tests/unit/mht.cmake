@@ -3,6 +3,7 @@ brindlow_gtest(mht_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/mht_url_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mht_refs_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mht_lazy_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mht_encode_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mht_archive_test.cpp
   LIBS logic gtest_main

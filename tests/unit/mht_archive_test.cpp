@@ -280,3 +280,78 @@ TEST(ArchivePlanTest, NoPageNoArchive) {
     plan.OnFetched(r.id, "", "text/html", "late");  // a stray report changes nothing
     EXPECT_FALSE(plan.PageFetched());
 }
+
+// A page past the cap keeps what a reader sees first: style sheets and frames, then images
+// (those a style sheet shows too, found after the page's), one candidate per srcset, then
+// preloads and scripts, and other candidates last.
+TEST(ArchivePlanTest, PastTheCapKeepsWhatAReaderSeesFirst) {
+    FakeServer server;
+    std::string page = "<script src=app.js></script><link rel=preload as=font href=f.woff2>";
+    for (int i = 0; i < 6; ++i) {
+        std::string n = std::to_string(i);
+        page += "<img srcset=\"c" + n + "a.png 1x, c" + n + "b.png 2x, c" + n + "c.png 3x\">";
+    }
+    page += "<img src=shown.png><img data-src=lazy.png><link rel=stylesheet href=s.css>"
+            "<iframe src=f.html></iframe>";
+    server.responses[kPage] = {"text/html", page};
+    server.responses[At("dir/s.css")] = {"text/css", "p{background:url(bg.png)}"};
+    server.responses[At("dir/f.html")] = {"text/html", "<p>"};
+    for (const char* name : {"app.js", "f.woff2", "shown.png", "lazy.png", "bg.png"})
+        server.responses[At(std::string("dir/") + name)] = {"x/y", name};
+    for (int i = 0; i < 6; ++i) {
+        for (const char* c : {"a", "b", "c"})
+            server.responses[At("dir/c" + std::to_string(i) + c + ".png")] = {"image/png", "c"};
+    }
+
+    mht::PlanLimits limits;
+    limits.maxResources = 12;
+    mht::ArchivePlan plan(kPage, limits);
+    server.Serve(plan, false);
+    Strings got = Locations(plan.TakeParts());
+    std::set<std::string> kept(got.begin(), got.end());
+    EXPECT_EQ(13u, got.size());
+    for (const char* name : {"s.css", "f.html", "shown.png", "lazy.png", "bg.png", "c0b.png",
+                             "c5b.png", "app.js"})
+        EXPECT_EQ(1u, kept.count(At(std::string("dir/") + name))) << name;
+    // The style sheet's image took the place of the last found of what was needed least.
+    EXPECT_EQ(0u, kept.count(At("dir/f.woff2")));
+    EXPECT_EQ(0u, kept.count(At("dir/c5c.png")));
+    // The documents go first, then by priority in document order: no candidate before an image.
+    EXPECT_EQ((Strings{kPage, At("dir/s.css"), At("dir/f.html"), At("dir/c0b.png")}),
+              Strings(server.requested.begin(), server.requested.begin() + 4));
+    EXPECT_EQ(At("dir/app.js"), server.requested.back());
+
+    // An image first found as a srcset candidate, then as a src, moves up.
+    server.responses[kPage] = {"text/html",
+                               "<img srcset='c0a.png 1x, c0b.png 2x'><img src=app.js>"
+                               "<img src=shown.png><img src=c0a.png>"};
+    limits.maxResources = 2;
+    mht::ArchivePlan small(kPage, limits);
+    server.Serve(small, false);
+    EXPECT_EQ((Strings{kPage, At("dir/c0b.png"), At("dir/c0a.png")}), Locations(small.TakeParts()));
+}
+
+TEST(ArchivePlanTest, ShowsLazyImagesOnlyWhereTheyWereArchived) {
+    FakeServer server;
+    // The header names the charset, so a <meta> goes in before the images, moving them.
+    const std::string page =
+        "<html><head><title>t</title></head><body><img data-src=a.jpg>"
+        "<img src=data:, data-src=missing.jpg><img data-srcset=\"s1.jpg 1x, s2.jpg 2x\">"
+        "<link rel=preload as=style href=l.css onload=\"this.rel='stylesheet'\"></body></html>";
+    server.responses[kPage] = {"text/html; charset=utf-8", page};
+    for (const char* name : {"a.jpg", "s1.jpg", "s2.jpg"})
+        server.responses[At(std::string("dir/") + name)] = {"image/jpeg", name};
+    server.responses[At("dir/l.css")] = {"text/css", "p{}"};
+    mht::ArchivePlan plan(kPage);
+    server.Serve(plan, true);
+    std::vector<mht::ArchivePart> parts = plan.TakeParts();
+    ASSERT_EQ(5u, parts.size());
+    EXPECT_EQ(
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+        "<title>t</title></head><body><img src=\"a.jpg\" data-src=a.jpg>"
+        "<img src=data:, data-src=missing.jpg>"
+        "<img srcset=\"s1.jpg 1x, s2.jpg 2x\" src=\"s2.jpg\" data-srcset=\"s1.jpg 1x, s2.jpg 2x\">"
+        "<link rel=\"stylesheet\" rel=preload as=style href=l.css "
+        "onload=\"this.rel='stylesheet'\"></body></html>",
+        parts[0].body);
+}

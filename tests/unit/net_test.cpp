@@ -169,3 +169,25 @@ TEST_F(HttpGetTest, ALeftThreadEndsWhenTheServerLetsGo) {
 }
 
 }  // namespace
+
+// Request threads open and close connections under one session at once, and the session is
+// closed after them. Wine's WinInet keeps a handle's children in a list it does not lock: done
+// at once, these calls corrupted the list, and closing the session then walked freed memory.
+TEST(SessionHandles, ConnectionsOpenedAndClosedAtOnceLeaveTheSessionWhole) {
+    for (int round = 0; round < 3; ++round) {
+        auto session = std::make_shared<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_DIRECT,
+                                                          nullptr, nullptr, 0);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 8; ++t) {
+            threads.emplace_back([session] {
+                for (int i = 0; i < 1500; ++i) {
+                    auto connection = session->GetHttpConnection("127.0.0.1", 9);
+                    auto request = connection->OpenRequest(CHttpConnection::HTTP_VERB_GET, "/");
+                }
+            });
+        }
+        for (std::thread& thread : threads) thread.join();
+        session.reset();  // walks the children: the fault was here
+    }
+    SUCCEED();
+}
