@@ -17,7 +17,36 @@ namespace {
 
 void CALLBACK IgnoreStatus(HINTERNET, DWORD_PTR, DWORD, LPVOID, DWORD) {}
 
+// Wine's WinInet links each handle into its parent's list of children, and unlinks it when the
+// handle goes, without a lock: request threads connecting and closing under one session at
+// once corrupted the session's list, and closing the session then walked freed memory (a page
+// fault in InternetCloseHandle). Every call that adds or removes a handle takes this lock;
+// none of them waits on the network. Never destroyed: threads left behind close their handles
+// when their server lets go, possibly after static destructors have run.
+class HandleTreeLock {
+public:
+    HandleTreeLock() { ::EnterCriticalSection(Section()); }
+    ~HandleTreeLock() { ::LeaveCriticalSection(Section()); }
+    HandleTreeLock(const HandleTreeLock&) = delete;
+    HandleTreeLock& operator=(const HandleTreeLock&) = delete;
+
+private:
+    static CRITICAL_SECTION* Section() {
+        static CRITICAL_SECTION* const section = [] {
+            auto* cs = new CRITICAL_SECTION;
+            ::InitializeCriticalSection(cs);
+            return cs;
+        }();
+        return section;
+    }
+};
+
 }  // namespace
+
+void CloseInternetHandle(HINTERNET handle) {
+    HandleTreeLock lock;
+    ::InternetCloseHandle(handle);
+}
 
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
                  INTERNET_PORT& port) {
@@ -47,7 +76,10 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxy, const char* proxyBypass, DWORD flags)
     : m_dwContext(static_cast<DWORD>(context)) {
-    m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
+    {
+        HandleTreeLock lock;
+        m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
+    }
     if (!m_session.get()) ThrowLastError();
 }
 
@@ -73,8 +105,12 @@ std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char*
                                                                      INTERNET_PORT port,
                                                                      const char* user,
                                                                      const char* password) {
-    HINTERNET handle = ::InternetConnectA(m_session.get(), server, port, user, password,
-                                          INTERNET_SERVICE_HTTP, 0, m_dwContext);
+    HINTERNET handle;
+    {
+        HandleTreeLock lock;
+        handle = ::InternetConnectA(m_session.get(), server, port, user, password,
+                                    INTERNET_SERVICE_HTTP, 0, m_dwContext);
+    }
     if (!handle) ThrowLastError();
     auto connection = std::make_unique<CHttpConnection>(handle);
     if (m_dwReceiveTimeout)
@@ -91,8 +127,12 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const char* ob
                                                         const char** acceptTypes,
                                                         const char* version, DWORD flags) {
     if (verb != HTTP_VERB_GET) throw CInternetException(ERROR_INVALID_PARAMETER);
-    HINTERNET request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
-                                           acceptTypes, flags, context);
+    HINTERNET request;
+    {
+        HandleTreeLock lock;
+        request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
+                                     acceptTypes, flags, context);
+    }
     if (!request) ThrowLastError();
     return std::make_unique<CHttpFile>(request);
 }

@@ -32,11 +32,14 @@ enum : DWORD {
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
                  INTERNET_PORT& port);
 
+// Closes a WinInet handle under the lock that handle creation takes (see inet.cpp).
+void CloseInternetHandle(HINTERNET handle);
+
 // WinInet handles: null means none.
 struct InternetHandleTraits {
     using Handle = HINTERNET;
     static Handle Empty() { return nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
+    static void Close(Handle h) { CloseInternetHandle(h); }
 };
 using UniqueInternetHandle = afx::UniqueHandle<InternetHandleTraits>;
 
