@@ -15,6 +15,7 @@ set(archive_logic_sources
   ${repo}/mht/css_refs.cpp
   ${repo}/mht/html_entities.cpp
   ${repo}/mht/html_refs.cpp
+  ${repo}/mht/html_tokenizer.cpp
   ${repo}/mht/mail_date.cpp
   ${repo}/mht/mime_encode.cpp
   ${repo}/mht/page_charset.cpp
