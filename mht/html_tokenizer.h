@@ -30,7 +30,7 @@ struct HtmlStartTag {
     HtmlNamespace ns = HtmlNamespace::kHtml;
     std::vector<HtmlAttribute> attributes;  // the first of a repeated name only
     bool selfClosing = false;
-    bool inPicture = false;  // the parent element is an HTML <picture>
+    bool inPicture = false;                  // the parent element is an HTML <picture>
     size_t begin = 0, nameEnd = 0, end = 0;  // at '<', just past the name, just past '>'
 
     // The first attribute of that (lower-case) name, or null.

@@ -14,6 +14,7 @@ set(archive_logic_sources
   ${repo}/mht/content_type.cpp
   ${repo}/mht/css_refs.cpp
   ${repo}/mht/html_entities.cpp
+  ${repo}/mht/html_entity_table.cpp
   ${repo}/mht/html_refs.cpp
   ${repo}/mht/html_tokenizer.cpp
   ${repo}/mht/mail_date.cpp
