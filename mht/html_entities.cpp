@@ -111,17 +111,25 @@ size_t ReadNamed(std::string_view s, size_t pos, bool inAttribute, std::string& 
 
 std::string Decode(std::string_view s, NonAscii mode) {
     static const char kHex[] = "0123456789ABCDEF";
+    // A URL also stops at a NUL, which becomes the %XX of U+FFFD.
+    static const char kStops[] = {'&', '\0'};
+    const size_t stops = mode == NonAscii::kPercentUtf8 ? 2 : 1;
     std::string out;
     out.reserve(s.size());
     std::string text;
     size_t i = 0;
     while (i < s.size()) {
-        size_t amp = s.find('&', i);
+        size_t amp = s.find_first_of(kStops, i, stops);
         if (amp == std::string_view::npos) {
             out.append(s.substr(i));
             break;
         }
         out.append(s.substr(i, amp - i));
+        if (s[amp] == '\0') {
+            out += "%EF%BF%BD";
+            i = amp + 1;
+            continue;
+        }
         text.clear();
         size_t used = ReadCharacterReference(s, amp, true, text);
         if (used == 0) {
