@@ -6,6 +6,7 @@
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
+#include "mht/html_tokenizer.h"
 #include "mht/lazy_images.h"
 #include "mht/reference_list.h"
 #include "mht/srcset.h"
@@ -17,154 +18,102 @@ namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
-bool IsAlpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord) {
-    if (s.size() - pos < lowerWord.size()) return false;
-    for (size_t i = 0; i < lowerWord.size(); ++i) {
-        if (ToLower(s[pos + i]) != lowerWord[i]) return false;
-    }
-    return true;
-}
-
-// Elements whose content is text up to their end tag: no tags are seen inside them.
-bool IsRawTextElement(std::string_view name) {
-    return name == "script" || name == "style" || name == "title" || name == "textarea" ||
-           name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes";
-}
 
 // rel values for a page's icons: "icon", "shortcut icon", "apple-touch-icon", "mask-icon"...
 bool IsIconRel(std::string_view token) {
     return token.find("icon") != std::string_view::npos || token == "apple-touch-startup-image";
 }
 
-// A tag may hold any number of attributes; the first ones are those that count (the first of
-// repeated names wins), and real tags hold a few dozen at most.
-constexpr size_t kMaxAttributes = 1000;
+// Whether a <script> of that type runs, and so is fetched: no type, a JavaScript type (its
+// parameters aside) or a module. Other types hold data that browsers do not run.
+bool IsRunScript(const HtmlStartTag& tag) {
+    const HtmlAttribute* type = tag.Find("type");
+    std::string t;
+    if (type != nullptr && !type->value.empty()) {
+        t = Lower(type->value);
+    } else if (const HtmlAttribute* language = tag.Find("language");
+               language != nullptr && !language->value.empty()) {
+        t = "text/" + Lower(language->value);
+    } else {
+        return true;
+    }
+    size_t end = t.find(';');
+    if (end != std::string::npos) t.resize(end);
+    while (!t.empty() && IsBlank(t.back())) t.pop_back();
+    size_t start = 0;
+    while (start < t.size() && IsBlank(t[start])) ++start;
+    std::string_view essence = std::string_view(t).substr(start);
+    static const std::string_view kJavaScriptTypes[] = {"application/ecmascript",
+                                                        "application/javascript",
+                                                        "application/x-ecmascript",
+                                                        "application/x-javascript",
+                                                        "text/ecmascript",
+                                                        "text/javascript",
+                                                        "text/javascript1.0",
+                                                        "text/javascript1.1",
+                                                        "text/javascript1.2",
+                                                        "text/javascript1.3",
+                                                        "text/javascript1.4",
+                                                        "text/javascript1.5",
+                                                        "text/jscript",
+                                                        "text/livescript",
+                                                        "text/x-ecmascript",
+                                                        "text/x-javascript",
+                                                        "module"};
+    for (std::string_view js : kJavaScriptTypes) {
+        if (essence == js) return true;
+    }
+    return false;
+}
 
-struct Attribute {
-    std::string name;  // lower case
-    std::string_view value;
-};
-
-class HtmlScanner {
+class HtmlScanner : public HtmlTokenSink {
 public:
     HtmlScanner(std::string_view html, int srcdocDepth) : html_(html), srcdocDepth_(srcdocDepth) {}
 
     HtmlScan Scan() {
-        while (true) {
-            size_t lt = html_.find('<', pos_);
-            if (lt == std::string_view::npos || lt + 1 >= html_.size()) break;
-            pos_ = lt;
-            char next = html_[lt + 1];
-            if (html_.compare(lt, 4, "<!--") == 0) {
-                SkipPast("-->", lt + 2);
-            } else if (next == '!' || next == '?') {
-                bool doctype = StartsWithNoCase(html_, lt + 2, "doctype");
-                SkipPast(">", lt + 2);
-                bool closed = html_[pos_ - 1] == '>';
-                if (doctype && closed && !seenHead_ && !seenHtml_ && !seenDoctype_) {
-                    seenDoctype_ = true;
-                    result_.metaInsertPos = pos_;
-                }
-            } else if (next == '/') {
-                ReadEndTag();
-            } else if (IsAlpha(next)) {
-                ReadStartTag();
-            } else {
-                ++pos_;
-            }
-        }
+        TokenizeHtml(html_, *this);
         result_.refs = refs_.Take();
         return std::move(result_);
     }
 
+    void OnStartTag(const HtmlStartTag& tag) override {
+        tag_ = &tag;
+        HandleStartTag(tag);
+        tag_ = nullptr;
+    }
+
+    void OnElementText(const HtmlStartTag& element, std::string_view text) override {
+        if (element.name == "style") AddCss(text);
+        if (element.name == "title" && element.ns == HtmlNamespace::kHtml && !seenTitle_) {
+            seenTitle_ = true;
+            result_.title = CollapseBlanks(text);
+        }
+    }
+
+    void OnDoctype(size_t end) override {
+        if (!seenHead_ && !seenHtml_ && !seenDoctype_) {
+            seenDoctype_ = true;
+            result_.metaInsertPos = end;
+        }
+    }
+
 private:
-    void SkipPast(std::string_view marker, size_t from) {
-        size_t end = html_.find(marker, from);
-        pos_ = end == std::string_view::npos ? html_.size() : end + marker.size();
+    // The first of repeated attributes counts, as in HTML: its value, references decoded.
+    const std::string* Find(std::string_view name) const {
+        const HtmlAttribute* a = tag_->Find(name);
+        return a ? &a->value : nullptr;
     }
 
-    std::string ReadTagName() {
-        std::string name;
-        while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '/' &&
-               html_[pos_] != '>') {
-            name += ToLower(html_[pos_++]);
-        }
-        return name;
+    // An attribute's value as the page writes it.
+    std::string_view RawValue(const HtmlAttribute& a) const {
+        return html_.substr(a.valueBegin, a.valueEnd - a.valueBegin);
     }
 
-    void ReadEndTag() {
-        pos_ += 2;
-        std::string name = ReadTagName();
-        if (name == "svg" && svgDepth_ > 0) --svgDepth_;
-        if (name == "picture" && pictureDepth_ > 0) --pictureDepth_;
-        SkipPast(">", pos_);
-    }
-
-    // Reads the attributes up to the end of the tag; returns true if it ends with "/>".
-    // False in `closed` when the page ends inside the tag.
-    bool ReadAttributes(bool* closed) {
-        attrs_.clear();
-        bool selfClosing = false;
-        *closed = false;
-        while (pos_ < html_.size()) {
-            char c = html_[pos_];
-            if (c == '>') {
-                ++pos_;
-                *closed = true;
-                return selfClosing;
-            }
-            if (IsBlank(c) || c == '/') {
-                selfClosing = c == '/';
-                ++pos_;
-                continue;
-            }
-            selfClosing = false;
-            Attribute attr;
-            do {
-                attr.name += ToLower(html_[pos_++]);
-            } while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '/' &&
-                     html_[pos_] != '>' && html_[pos_] != '=');
-            while (pos_ < html_.size() && IsBlank(html_[pos_])) ++pos_;
-            if (pos_ < html_.size() && html_[pos_] == '=') {
-                ++pos_;
-                while (pos_ < html_.size() && IsBlank(html_[pos_])) ++pos_;
-                attr.value = ReadAttributeValue();
-            }
-            if (attrs_.size() < kMaxAttributes) attrs_.push_back(std::move(attr));
-        }
-        return false;
-    }
-
-    std::string_view ReadAttributeValue() {
-        if (pos_ >= html_.size()) return {};
-        char quote = html_[pos_];
-        if (quote == '"' || quote == '\'') {
-            size_t end = html_.find(quote, pos_ + 1);
-            if (end == std::string_view::npos) end = html_.size();
-            std::string_view value = html_.substr(pos_ + 1, end - pos_ - 1);
-            pos_ = end < html_.size() ? end + 1 : end;
-            return value;
-        }
-        size_t start = pos_;
-        while (pos_ < html_.size() && !IsBlank(html_[pos_]) && html_[pos_] != '>') ++pos_;
-        return html_.substr(start, pos_ - start);
-    }
-
-    // The first of repeated attributes counts, as in HTML.
-    const std::string_view* Find(std::string_view name) const {
-        for (const Attribute& a : attrs_) {
-            if (a.name == name) return &a.value;
-        }
-        return nullptr;
-    }
-
+    // A URL attribute: read again from the page's bytes, since its references must become the
+    // page's one encoding (see DecodeUrlEntities), not UTF-8 among other bytes.
     std::string Value(std::string_view name) const {
-        const std::string_view* v = Find(name);
-        return v ? CleanAttributeUrl(DecodeUrlEntities(*v)) : std::string();
+        const HtmlAttribute* a = tag_->Find(name);
+        return a ? CleanAttributeUrl(DecodeUrlEntities(RawValue(*a))) : std::string();
     }
 
     void AddUrl(RefKind kind, std::string_view attrName,
@@ -185,9 +134,9 @@ private:
     }
 
     void AddSrcset(std::string_view attrName, RefPriority priority = RefPriority::kShown) {
-        const std::string_view* v = Find(attrName);
-        if (v == nullptr || refs_.Full()) return;
-        AddSrcsetValue(DecodeUrlEntities(*v), priority);
+        const HtmlAttribute* a = tag_->Find(attrName);
+        if (a == nullptr || refs_.Full()) return;
+        AddSrcsetValue(DecodeUrlEntities(RawValue(*a)), priority);
     }
 
     void AddCss(std::string_view css) {
@@ -198,51 +147,37 @@ private:
     // resolved against the page's base as the frame's document is.
     void AddSrcdoc() {
         if (srcdocDepth_ >= kMaxSrcdocDepth || refs_.Full()) return;
-        std::string markup = DecodeHtmlEntities(*Find("srcdoc"));
-        HtmlScan inner = HtmlScanner(markup, srcdocDepth_ + 1).Scan();
+        HtmlScan inner = HtmlScanner(*Find("srcdoc"), srcdocDepth_ + 1).Scan();
         for (Reference& ref : inner.refs) refs_.Add(ref.kind, std::move(ref.url), ref.priority);
     }
 
-    void ReadStartTag() {
-        ++pos_;
-        std::string name = ReadTagName();
-        tagNameEnd_ = pos_;
-        bool closed = false;
-        bool selfClosing = ReadAttributes(&closed);
-        // Browsers drop a tag the page ends in; a <meta> added after it would be swallowed.
-        if (!closed) return;
-        HandleStartTag(name, selfClosing);
-        if (IsRawTextElement(name)) ReadRawText(name);
-    }
-
-    void HandleStartTag(const std::string& name, bool selfClosing) {
+    void HandleStartTag(const HtmlStartTag& tag) {
+        const std::string& name = tag.name;
+        if (tag.ns != HtmlNamespace::kHtml) {
+            HandleForeignTag(tag);
+            return;
+        }
         AddUrl(RefKind::kResource, "background");
         if (name == "img") {
             AddUrl(RefKind::kResource, "src");
             AddSrcset("srcset");
             HandleLazyImage(name);
         } else if (name == "source") {
-            // Outside <picture> a <source> is media, whose bodies stay out of archives.
-            if (pictureDepth_ > 0) {
+            // Only a <picture> chooses among sources; elsewhere a <source> is media, whose
+            // bodies stay out of archives.
+            if (tag.inPicture) {
                 AddSrcset("srcset");
                 HandleLazyImage(name);
             }
-        } else if (name == "use") {
-            HandleSvgUse();
-        } else if (name == "image") {  // SVG's, or HTML's old spelling of <img>
-            AddUrl(RefKind::kResource, "href");
-            AddUrl(RefKind::kResource, "xlink:href");
-            AddUrl(RefKind::kResource, "src");
         } else if (name == "link") {
             HandleLink();
         } else if (name == "script") {
-            AddUrl(RefKind::kResource, "src", RefPriority::kSupporting);
+            if (IsRunScript(tag)) AddUrl(RefKind::kResource, "src", RefPriority::kSupporting);
         } else if (name == "embed") {
             AddUrl(RefKind::kResource, "src");
         } else if (name == "input") {
-            std::string type = Value("type");
-            for (char& c : type) c = ToLower(c);
-            if (type == "image") AddUrl(RefKind::kResource, "src");
+            const std::string* type = Find("type");
+            if (type && Lower(*type) == "image") AddUrl(RefKind::kResource, "src");
         } else if (name == "video") {
             AddUrl(RefKind::kResource, "poster");
         } else if (name == "object") {
@@ -262,23 +197,34 @@ private:
         } else if (name == "meta") {
             HandleMeta();
         } else if (name == "head") {
-            if (!seenHead_) result_.metaInsertPos = pos_;
+            if (!seenHead_) result_.metaInsertPos = tag.end;
             seenHead_ = true;
         } else if (name == "html") {
-            if (!seenHead_ && !seenHtml_) result_.metaInsertPos = pos_;
+            if (!seenHead_ && !seenHtml_) result_.metaInsertPos = tag.end;
             seenHtml_ = true;
-        } else if (name == "svg") {
-            if (!selfClosing) ++svgDepth_;
-        } else if (name == "picture") {
-            if (!selfClosing) ++pictureDepth_;
         }
-        const std::string_view* style = Find("style");
-        if (style && !refs_.Full()) AddCss(DecodeHtmlEntities(*style));
+        AddStyleAttribute();
+    }
+
+    // SVG and MathML elements: an HTML name there is not the HTML element (an <iframe> in SVG
+    // loads nothing); SVG's <image> shows its picture, and any element's style may.
+    void HandleForeignTag(const HtmlStartTag& tag) {
+        if (tag.ns == HtmlNamespace::kSvg && tag.name == "image") {
+            AddUrl(RefKind::kResource, "href");
+            AddUrl(RefKind::kResource, "xlink:href");
+        } else if (tag.ns == HtmlNamespace::kSvg && tag.name == "use") {
+            HandleSvgUse();
+        }
+        AddStyleAttribute();
+    }
+
+    void AddStyleAttribute() {
+        const std::string* style = Find("style");
+        if (style && !refs_.Full()) AddCss(*style);
     }
 
     void HandleLink() {
-        std::string rel = DecodeHtmlEntities(Find("rel") ? *Find("rel") : std::string_view());
-        for (char& c : rel) c = ToLower(c);
+        std::string rel = Lower(Find("rel") ? *Find("rel") : std::string());
         bool stylesheet = false, icon = false, preload = false, modulepreload = false;
         size_t i = 0;
         while (i < rel.size()) {
@@ -307,12 +253,12 @@ private:
     // A preload is fetched as what its `as` says it is; browsers fetch none without one, and
     // audio and video bodies stay out of archives.
     void HandlePreload() {
-        std::string as = Lower(CleanAttributeUrl(Value("as")));
+        std::string as = Lower(CleanAttributeUrl(Find("as") ? *Find("as") : std::string()));
         if (as == "style") {
             AddUrl(RefKind::kStylesheet, "href");
             // Pages load a sheet late by preloading it and switching the link to a style sheet
             // once it has arrived: the archived page applies it as that page did.
-            std::string onload = Lower(Find("onload") ? *Find("onload") : std::string_view());
+            std::string onload = Lower(Find("onload") ? *Find("onload") : std::string());
             if (onload.find("rel") != std::string::npos &&
                 onload.find("stylesheet") != std::string::npos) {
                 std::string href = Value("href");
@@ -331,22 +277,22 @@ private:
     void HandleSvgUse() {
         for (std::string_view attr : {"href", "xlink:href"}) {
             std::string url = Value(attr);
-            if (!url.empty() && url[0] != '#') refs_.Add(RefKind::kResource, url,
-                                                         RefPriority::kSupporting);
+            if (!url.empty() && url[0] != '#')
+                refs_.Add(RefKind::kResource, url, RefPriority::kSupporting);
         }
     }
 
     // The URLs a page's lazy-loading script would show, fetched like any image; where the
     // element itself shows nothing (see IsPlaceholderSrc), the archived page shows them.
     void HandleLazyImage(const std::string& element) {
-        const Attribute* lazySrc = nullptr;
-        const Attribute* lazySrcset = nullptr;
-        for (const Attribute& a : attrs_) {
+        const HtmlAttribute* lazySrc = nullptr;
+        const HtmlAttribute* lazySrcset = nullptr;
+        for (const HtmlAttribute& a : tag_->attributes) {
             LazyAttribute kind = LazyAttributeKind(element, a.name);
             // A <source> takes a srcset only; one URL is a srcset of one candidate.
             if (kind == LazyAttribute::kSrc && element == "source") kind = LazyAttribute::kSrcset;
-            if (kind == LazyAttribute::kNone || !IsFirstOfName(a)) continue;
-            const Attribute*& best = kind == LazyAttribute::kSrc ? lazySrc : lazySrcset;
+            if (kind == LazyAttribute::kNone) continue;
+            const HtmlAttribute*& best = kind == LazyAttribute::kSrc ? lazySrc : lazySrcset;
             if (!best || LazyAttributeRank(a.name) < LazyAttributeRank(best->name)) best = &a;
             RefKind refKind = element == "iframe" ? RefKind::kFrame : RefKind::kResource;
             if (kind == LazyAttribute::kSrc) {
@@ -367,24 +313,22 @@ private:
             EditSrcset(*lazySrcset);
             // Without a lazy src as well, src shows the candidate the srcset's reader would.
             if (!lazySrc && ShowsNothing("src")) {
-                std::string chosen = ChooseSrcsetCandidate(DecodeUrlEntities(lazySrcset->value));
+                std::string chosen =
+                    ChooseSrcsetCandidate(DecodeUrlEntities(RawValue(*lazySrcset)));
                 if (!chosen.empty()) AddEdit("src", chosen, {chosen});
             }
         }
     }
 
-    bool IsFirstOfName(const Attribute& attr) const { return Find(attr.name) == &attr.value; }
-
     // True when the element's own attribute (src or srcset) is absent or shows nothing.
     bool ShowsNothing(std::string_view attrName) const {
-        const std::string_view* v = Find(attrName);
-        return v == nullptr || IsPlaceholderSrc(CleanAttributeUrl(DecodeUrlEntities(*v)));
+        return tag_->Find(attrName) == nullptr || IsPlaceholderSrc(Value(attrName));
     }
 
     // A srcset is shown only when every one of its candidates is in the archive: the reader
     // picks among them by its own screen.
-    void EditSrcset(const Attribute& lazy) {
-        std::string srcset = DecodeUrlEntities(lazy.value);
+    void EditSrcset(const HtmlAttribute& lazy) {
+        std::string srcset = DecodeUrlEntities(RawValue(lazy));
         if (srcset.size() > kMaxReferenceBytes) return;
         std::vector<std::string> needs = SplitSrcset(srcset);
         if (!needs.empty()) AddEdit("srcset", srcset, std::move(needs));
@@ -394,7 +338,7 @@ private:
                  std::vector<std::string> needs) {
         if (result_.edits.size() >= kMaxDocumentRefs) return;
         PageEdit edit;
-        edit.pos = tagNameEnd_;
+        edit.pos = tag_->nameEnd;
         edit.text = " " + std::string(attrName) + "=\"";
         for (char c : value) {
             if (c == '&')
@@ -412,46 +356,15 @@ private:
     void HandleMeta() {
         if (!result_.charset.empty()) return;
         std::string charset;
-        if (const std::string_view* cs = Find("charset")) {
-            charset = CleanAttributeUrl(DecodeHtmlEntities(*cs));
-            for (char& c : charset) c = ToLower(c);
-        } else if (const std::string_view* equiv = Find("http-equiv")) {
-            std::string e = CleanAttributeUrl(*equiv);
-            for (char& c : e) c = ToLower(c);
-            const std::string_view* content = Find("content");
-            if (e == "content-type" && content)
-                charset = ExtractCharset(DecodeHtmlEntities(*content));
+        if (const std::string* cs = Find("charset")) {
+            charset = Lower(CleanAttributeUrl(*cs));
+        } else if (const std::string* equiv = Find("http-equiv")) {
+            std::string e = Lower(CleanAttributeUrl(*equiv));
+            const std::string* content = Find("content");
+            if (e == "content-type" && content) charset = ExtractCharset(*content);
         }
         // As browsers do, a declaration naming no usable charset is passed over.
         if (IsCharsetName(charset)) result_.charset = charset;
-    }
-
-    // Content of a raw-text element, up to "</name" followed by a blank, "/" or ">".
-    void ReadRawText(const std::string& name) {
-        size_t start = pos_;
-        size_t end = pos_;
-        while (true) {
-            end = html_.find("</", end);
-            if (end == std::string_view::npos) {
-                end = html_.size();
-                break;
-            }
-            size_t after = end + 2 + name.size();
-            if (StartsWithNoCase(html_, end + 2, name) &&
-                (after >= html_.size() || IsBlank(html_[after]) || html_[after] == '/' ||
-                 html_[after] == '>')) {
-                break;
-            }
-            end += 2;
-        }
-        std::string_view text = html_.substr(start, end - start);
-        if (name == "style") AddCss(text);
-        if (name == "title" && svgDepth_ == 0 && !seenTitle_) {
-            seenTitle_ = true;
-            result_.title = CollapseBlanks(text);
-        }
-        pos_ = end;
-        if (end < html_.size()) SkipPast(">", end);
     }
 
     static std::string CollapseBlanks(std::string_view text) {
@@ -475,14 +388,10 @@ private:
 
     std::string_view html_;
     int srcdocDepth_;
-    size_t pos_ = 0;
+    const HtmlStartTag* tag_ = nullptr;  // the tag being handled
     HtmlScan result_;
     ReferenceList refs_;
-    std::vector<Attribute> attrs_;
     bool seenHead_ = false, seenHtml_ = false, seenDoctype_ = false, seenTitle_ = false;
-    int svgDepth_ = 0;
-    int pictureDepth_ = 0;
-    size_t tagNameEnd_ = 0;  // of the start tag being handled
 };
 
 }  // namespace

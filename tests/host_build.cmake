@@ -14,7 +14,9 @@ set(archive_logic_sources
   ${repo}/mht/content_type.cpp
   ${repo}/mht/css_refs.cpp
   ${repo}/mht/html_entities.cpp
+  ${repo}/mht/html_entity_table.cpp
   ${repo}/mht/html_refs.cpp
+  ${repo}/mht/html_tokenizer.cpp
   ${repo}/mht/lazy_images.cpp
   ${repo}/mht/mail_date.cpp
   ${repo}/mht/mime_encode.cpp
