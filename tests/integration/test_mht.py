@@ -9,6 +9,7 @@ with the live page.
 import collections
 import email
 import email.policy
+import html.parser
 import json
 import os
 import re
@@ -18,6 +19,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 import urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -313,6 +315,55 @@ class TestArchiveInChromium(unittest.TestCase):
             self.assertIn(diff.returncode, (0, 1), diff.stderr)  # 2: could not compare
             differing = float(diff.stderr.split()[0])
             self.assertLess(differing, 0.005 * 800 * 600, "pixels differing from the live page")
+
+
+class ImagesOfDom(html.parser.HTMLParser):
+    """The src of every <img> of a DOM Chromium dumped (the first of a repeated name counts)."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.srcs = []
+
+    def handle_starttag(self, tag, attrs):
+        if tag == "img":
+            self.srcs.append(dict(reversed(attrs)).get("src"))
+
+
+@unittest.skipUnless(CHROMIUM, "needs chromium")
+class TestLazyImagesInChromium(unittest.TestCase):
+    """A WeChat-style article: the archive holds its lazy images, and Chromium, reading the
+    archive offline, finds each of them in its image's src."""
+
+    def test_lazy_images_show_in_the_archive_read_offline(self):
+        with tempfile.TemporaryDirectory(prefix="brindlow-lazy-") as folder:
+            server = PageServer(folder)
+            try:
+                page = server.url("/lazy/wechat.html")
+                code, _ = run_probe(page, os.path.join(folder, "lazy.mht"))
+                self.assertEqual(code, 0)
+            finally:
+                server.stop()
+            _, message = read_archive(os.path.join(folder, "lazy.mht"))
+            parts = parts_by_location(message)
+            images = {location for location, part in parts.items()
+                      if part.get_content_type() == "image/png"}
+            with tempfile.TemporaryDirectory(prefix="brindlow-chromium-") as profile:
+                dom = subprocess.run(
+                    [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu",
+                     "--disable-background-networking", "--disable-component-update",
+                     "--disable-sync", "--no-first-run", "--user-data-dir=" + profile,
+                     "--host-resolver-rules=MAP * ~NOTFOUND", "--dump-dom",
+                     "file://" + os.path.join(folder, "lazy.mht")],
+                    capture_output=True, timeout=120, check=True).stdout.decode("utf-8")
+            reader = ImagesOfDom()
+            reader.feed(dom)
+            srcs = [urllib.parse.urljoin(page, src) if src else None for src in reader.srcs]
+            self.assertEqual(len(srcs), 5, dom)
+            # Every image shows an archived part, but the one whose image could not be fetched.
+            self.assertEqual([src in images for src in srcs], [True, True, True, False, True])
+            self.assertIn(server.url("/lazy/img/1.png?wx_fmt=png&from=appmsg"), srcs)
+            self.assertIn(server.url("/lazy/late.css"), parts)
+            self.assertIn(server.url("/lazy/icons.svg"), parts)
 
 
 if __name__ == "__main__":

@@ -91,6 +91,14 @@ site_assets.py):
     /charset/srcdoc.html      <iframe src=not-loaded.html srcdoc="..."> whose markup holds
                               <img src="img/srcdoc.png">
     /charset/...png           any other path ending in .png: image/png (the red image)
+    /lazy/wechat.html         a WeChat-style article: body images only in data-src (no src, a
+                              data: src, a placeholder file), a lazy srcset in a <picture>, one
+                              data-src whose image is missing (404), a style sheet preloaded and
+                              switched on at load (lazy/late.css), an SVG sprite (lazy/icons.svg)
+    /lazy/img/*               image/png (the red image), but img/missing.png: 404
+    /cap/page.html            past the archive's cap: 40 <img srcset> of 12 candidates each,
+                              then 30 <img src> and an <iframe src=frame.html> with its image
+    /cap/img/*                image/png (the blue image)
 
 Sample site (with --sample DIR): /sample/PATH serves DIR/PATH.
 
@@ -542,6 +550,28 @@ class Site:
             return Response(body=page, content_type="text/html; charset=utf-8")
         if rel.endswith(".png"):
             return Response(body=site_assets.SITE_IMAGES["img/red.png"], content_type="image/png")
+        return Response(404, status_page(404), "text/html")
+
+    def route_lazy(self, req, conn, parts):
+        rel = "/".join(parts[1:])
+        if rel == "wechat.html":
+            return Response(body=site_assets.WECHAT_PAGE, content_type="text/html; charset=utf-8")
+        if rel == "late.css":
+            return Response(body=b".late{color:red}", content_type="text/css")
+        if rel == "icons.svg":
+            return Response(body=site_assets.ICONS_SVG, content_type="image/svg+xml")
+        if rel.startswith("img/") and rel != "img/missing.png":
+            return Response(body=site_assets.SITE_IMAGES["img/red.png"], content_type="image/png")
+        return Response(404, status_page(404), "text/html")
+
+    def route_cap(self, req, conn, parts):
+        rel = "/".join(parts[1:])
+        if rel == "page.html":
+            return Response(body=site_assets.cap_page(), content_type="text/html")
+        if rel == "frame.html":
+            return Response(body=b'<img src="img/in-frame.png">', content_type="text/html")
+        if rel.startswith("img/"):
+            return Response(body=site_assets.SITE_IMAGES["img/blue.png"], content_type="image/png")
         return Response(404, status_page(404), "text/html")
 
     def route_target(self, req, conn, parts):

@@ -72,3 +72,40 @@ def site50_page():
 
 def site50_image(index):
     return png(8, 8, ((index * 37) % 256, (index * 91) % 256, (index * 53) % 256))
+
+
+# A WeChat public-account article as such pages are served: the body's images only in data-src,
+# which the page's script copies into src when they scroll into view.
+WECHAT_PAGE = (
+    b'<!DOCTYPE html><html><head><meta charset="utf-8"><title>lazy</title>'
+    b'<link rel="preload" as="style" href="late.css" onload="this.onload=null;'
+    b'this.rel=\'stylesheet\'"></head><body>'
+    b'<img class="rich_pages" data-src="img/1.png?wx_fmt=png&amp;from=appmsg" data-ratio="1">'
+    b'<img src="data:image/gif;base64,R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw=="'
+    b' data-src="img/2.png?wx_fmt=png">'
+    b'<img src="img/placeholder.gif" data-original="img/3.png">'
+    b'<img data-src="img/missing.png">'
+    b'<picture><source data-srcset="img/4.png 1x, img/4@2x.png 2x"><img data-src="img/4.png">'
+    b'</picture>'
+    b'<svg width="8" height="8"><use href="icons.svg#home"/></svg>'
+    b'</body></html>')
+
+ICONS_SVG = (b'<svg xmlns="http://www.w3.org/2000/svg"><symbol id="home" viewBox="0 0 8 8">'
+             b'<rect width="8" height="8" fill="#1e3cdc"/></symbol></svg>')
+
+CAP_SETS = 40
+CAP_CANDIDATES = 12
+CAP_IMAGES = 30
+
+
+def cap_page():
+    """More references than one archive holds, the images a reader sees last in the document."""
+    html = ['<html><body>']
+    for s in range(CAP_SETS):
+        candidates = ', '.join('img/set%d-%dx.png %dx' % (s, c + 1, c + 1)
+                               for c in range(CAP_CANDIDATES))
+        html.append('<img srcset="%s">' % candidates)
+    for i in range(CAP_IMAGES):
+        html.append('<img src="img/real%d.png">' % i)
+    html.append('<iframe src="frame.html"></iframe></body></html>')
+    return ''.join(html).encode('ascii')

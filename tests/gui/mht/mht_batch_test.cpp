@@ -71,6 +71,22 @@ size_t LongestLine(const std::string& text) {
     return longest;
 }
 
+// A quoted-printable body as its bytes: soft line breaks dropped, "=XX" escapes read.
+std::string QuotedPrintableDecoded(const std::string& body) {
+    std::string out;
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] != '=') {
+            out += body[i];
+        } else if (body.compare(i + 1, 2, "\r\n") == 0) {
+            i += 2;
+        } else if (i + 2 < body.size()) {
+            out += static_cast<char>(std::stoi(body.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        }
+    }
+    return out;
+}
+
 class MhtBatchTest : public gui::AppTest {
 protected:
     void SetUp() override {
@@ -275,6 +291,60 @@ TEST_F(MhtBatchTest, ReferencesAreRequestedAsABrowserWritesThemAndSrcdocFramesKe
     EXPECT_EQ((std::vector<std::string>{srcdoc, server_->Http("/charset/img/srcdoc.png")}),
               srcdocPage.Locations())
         << "the frame stays in the page: no part of its own";
+}
+
+// A WeChat-style article keeps its body images only in data-src and the like: the archive
+// holds them, and its page shows them in src, in front of the attributes as served.
+TEST_F(MhtBatchTest, LazyImagesAreArchivedAndShownInTheArchivedPage) {
+    const std::string page = server_->Http("/lazy/wechat.html");
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 1)));
+    ASSERT_NO_FATAL_FAILURE(ImportList({page}));
+    RunToEnd();
+    ExpectEndState();
+
+    MimeArchive archive;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(page, &archive));
+    const std::vector<std::string> locations = archive.Locations();
+    for (const char* part : {"/lazy/img/1.png?wx_fmt=png&from=appmsg", "/lazy/img/2.png?wx_fmt=png",
+                             "/lazy/img/3.png", "/lazy/img/4.png", "/lazy/img/4@2x.png",
+                             "/lazy/late.css", "/lazy/icons.svg"})
+        EXPECT_TRUE(Contains(locations, server_->Http(part))) << "no part for " << part;
+    EXPECT_EQ(1, server_->CountOf("/lazy/img/missing.png"));
+    EXPECT_FALSE(Contains(locations, server_->Http("/lazy/img/missing.png")));
+
+    const std::string html = QuotedPrintableDecoded(archive.parts[0].body);
+    for (const char* shown :
+         {"<img src=\"img/1.png?wx_fmt=png&amp;from=appmsg\" class=\"rich_pages\" data-src=",
+          "<img src=\"img/2.png?wx_fmt=png\" src=\"data:image/gif;base64,",
+          "<img src=\"img/3.png\" src=\"img/placeholder.gif\" data-original=\"img/3.png\">",
+          "<source srcset=\"img/4.png 1x, img/4@2x.png 2x\" data-srcset=",
+          "<img src=\"img/4.png\" data-src=\"img/4.png\">",
+          "<link rel=\"stylesheet\" rel=\"preload\" as=\"style\" href=\"late.css\"",
+          // Not archived: left as served.
+          "<img data-src=\"img/missing.png\">"})
+        EXPECT_NE(std::string::npos, html.find(shown)) << shown << "\n" << html;
+}
+
+// A page that refers to more than one archive holds (400 resources): the archive keeps the
+// frame, every image shown and one candidate of each srcset, and leaves out candidates only.
+TEST_F(MhtBatchTest, APagePastTheCapKeepsWhatAReaderSeesFirst) {
+    const std::string page = server_->Http("/cap/page.html");
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 1)));
+    ASSERT_NO_FATAL_FAILURE(ImportList({page}));
+    RunToEnd(60000 + 8000);
+    ExpectEndState();
+
+    EXPECT_EQ(401u, server_->Requests("/cap/").size()) << "the page and 400 resources";
+    MimeArchive archive;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(page, &archive));
+    const std::vector<std::string> locations = archive.Locations();
+    EXPECT_EQ(401u, locations.size());
+    std::vector<std::string> needed = {"/cap/frame.html", "/cap/img/in-frame.png"};
+    for (int i = 0; i < 30; ++i) needed.push_back("/cap/img/real" + std::to_string(i) + ".png");
+    for (int set = 0; set < 40; ++set)
+        needed.push_back("/cap/img/set" + std::to_string(set) + "-2x.png");
+    for (const std::string& path : needed)
+        EXPECT_TRUE(Contains(locations, server_->Http(path))) << "no part for " << path;
 }
 
 // Servers that never finish, as pages and as resources: every page ends within its bound of
