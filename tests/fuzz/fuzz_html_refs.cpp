@@ -24,6 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(scan.metaInsertPos <= input.size());
     FUZZ_CHECK(scan.hasBase || scan.baseHref.empty());
     for (char c : scan.charset) FUZZ_CHECK(!(c >= 'A' && c <= 'Z'));
+    // Added attributes go inside the page, in order, each one whole: a blank, a name, and a
+    // double-quoted value that cannot end early.
+    size_t lastEdit = 0;
+    for (const mht::PageEdit& edit : scan.edits) {
+        FUZZ_CHECK(edit.pos <= input.size() && edit.pos >= lastEdit);
+        lastEdit = edit.pos;
+        FUZZ_CHECK(!edit.needs.empty());
+        size_t quote = edit.text.find('"');
+        FUZZ_CHECK_MSG(edit.text[0] == ' ' && quote != std::string::npos &&
+                           edit.text.back() == '"' && quote + 1 < edit.text.size() &&
+                           edit.text.find('"', quote + 1) == edit.text.size() - 1,
+                       edit.text);
+    }
+    // The srcset candidate a reader sees is one of the set.
+    std::string chosen = mht::ChooseSrcsetCandidate(input);
+    FUZZ_CHECK_MSG(chosen.empty() == mht::SplitSrcset(input).empty(), chosen);
 
     // Candidates come out in order, each a piece of the attribute without blanks or a
     // trailing comma.
