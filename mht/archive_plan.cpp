@@ -122,8 +122,8 @@ void ArchivePlan::ScanHtmlDocument(int id, const std::string& fetchBase) {
         Enqueue(ref, locationBase, fetchFrom, refFrameDepth, refImportDepth, encoding);
     }
     for (PageEdit& edit : scan.edits) {
-        Edit resolved{edit.pos >= insertedAt ? edit.pos + inserted : edit.pos,
-                      std::move(edit.text), {}};
+        Edit resolved{
+            edit.pos >= insertedAt ? edit.pos + inserted : edit.pos, std::move(edit.text), {}};
         for (const std::string& need : edit.needs) {
             std::string location = ResolveHttpReference(locationBase, need, encoding);
             if (location.empty()) break;

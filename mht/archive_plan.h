@@ -137,7 +137,7 @@ private:
     std::deque<int> documentQueue_;
     // By priority. An entry whose item has since moved up or been dropped is skipped.
     std::deque<int> resourceQueues_[kPriorities];
-    size_t queued_ = 0;  // items in State::kQueued
+    size_t queued_ = 0;                          // items in State::kQueued
     std::unordered_map<std::string, int> seen_;  // location -> id, so each URL is fetched once
     size_t bytesTaken_ = 0;
     int inFlight_ = 0;

@@ -225,7 +225,8 @@ private:
 
     void HandleLink() {
         std::string rel = Lower(Find("rel") ? *Find("rel") : std::string());
-        bool stylesheet = false, icon = false, preload = false, modulepreload = false;
+        bool stylesheet = false, icon = false, preload = false, modulepreload = false,
+             manifest = false;
         size_t i = 0;
         while (i < rel.size()) {
             while (i < rel.size() && IsBlank(rel[i])) ++i;
@@ -236,6 +237,7 @@ private:
             icon = icon || (!token.empty() && IsIconRel(token));
             preload = preload || token == "preload";
             modulepreload = modulepreload || token == "modulepreload";
+            manifest = manifest || token == "manifest";
             i = end;
         }
         if (stylesheet) {
@@ -244,7 +246,7 @@ private:
             AddUrl(RefKind::kResource, "href");
         } else if (preload) {
             HandlePreload();
-        } else if (modulepreload) {
+        } else if (modulepreload || manifest) {
             AddUrl(RefKind::kResource, "href", RefPriority::kSupporting);
         }
         // rel=prefetch is for pages a reader may open next: nothing of this one.
@@ -283,7 +285,10 @@ private:
     }
 
     // The URLs a page's lazy-loading script would show, fetched like any image; where the
-    // element itself shows nothing (see IsPlaceholderSrc), the archived page shows them.
+    // element itself shows nothing (see IsPlaceholderSrc), the archived page shows them. Of a
+    // lazy srcset only the candidate a reader sees is fetched (see ChooseSrcsetCandidate): the
+    // others are what the page's script might pick for another screen, and a page of lazy
+    // images would cost several times the fetches for nothing shown.
     void HandleLazyImage(const std::string& element) {
         const HtmlAttribute* lazySrc = nullptr;
         const HtmlAttribute* lazySrcset = nullptr;
@@ -294,44 +299,36 @@ private:
             if (kind == LazyAttribute::kNone) continue;
             const HtmlAttribute*& best = kind == LazyAttribute::kSrc ? lazySrc : lazySrcset;
             if (!best || LazyAttributeRank(a.name) < LazyAttributeRank(best->name)) best = &a;
-            RefKind refKind = element == "iframe" ? RefKind::kFrame : RefKind::kResource;
             if (kind == LazyAttribute::kSrc) {
-                AddUrl(refKind, a.name);
-            } else if (refKind == RefKind::kResource) {
-                AddSrcset(a.name);
+                AddUrl(element == "iframe" ? RefKind::kFrame : RefKind::kResource, a.name);
+            } else if (element != "iframe" && !refs_.Full()) {
+                refs_.Add(RefKind::kResource, ChosenCandidate(a));
             }
         }
+        std::string shown = lazySrc      ? Value(lazySrc->name)
+                            : lazySrcset ? ChosenCandidate(*lazySrcset)
+                                         : std::string();
+        if (shown.empty()) return;
         if (element == "source") {
-            if (lazySrcset && ShowsNothing("srcset")) EditSrcset(*lazySrcset);
+            if (ShowsNothing("srcset")) AddEdit("srcset", shown, {shown});
             return;
         }
-        if (lazySrc && ShowsNothing("src")) {
-            std::string url = Value(lazySrc->name);
-            if (!url.empty() && url != Value("src")) AddEdit("src", url, {url});
+        if (!ShowsNothing("src") || shown == Value("src")) return;
+        // An image's srcset goes before its src: a placeholder there would still be shown.
+        if (element == "img" && tag_->Find("srcset") != nullptr) {
+            if (!ShowsNothing("srcset")) return;
+            AddEdit("srcset", shown, {shown});
         }
-        if (lazySrcset && element == "img" && ShowsNothing("srcset")) {
-            EditSrcset(*lazySrcset);
-            // Without a lazy src as well, src shows the candidate the srcset's reader would.
-            if (!lazySrc && ShowsNothing("src")) {
-                std::string chosen =
-                    ChooseSrcsetCandidate(DecodeUrlEntities(RawValue(*lazySrcset)));
-                if (!chosen.empty()) AddEdit("src", chosen, {chosen});
-            }
-        }
+        AddEdit("src", shown, {shown});
+    }
+
+    std::string ChosenCandidate(const HtmlAttribute& srcset) const {
+        return ChooseSrcsetCandidate(DecodeUrlEntities(RawValue(srcset)));
     }
 
     // True when the element's own attribute (src or srcset) is absent or shows nothing.
     bool ShowsNothing(std::string_view attrName) const {
         return tag_->Find(attrName) == nullptr || IsPlaceholderSrc(Value(attrName));
-    }
-
-    // A srcset is shown only when every one of its candidates is in the archive: the reader
-    // picks among them by its own screen.
-    void EditSrcset(const HtmlAttribute& lazy) {
-        std::string srcset = DecodeUrlEntities(RawValue(lazy));
-        if (srcset.size() > kMaxReferenceBytes) return;
-        std::vector<std::string> needs = SplitSrcset(srcset);
-        if (!needs.empty()) AddEdit("srcset", srcset, std::move(needs));
     }
 
     void AddEdit(std::string_view attrName, std::string_view value,

@@ -18,8 +18,8 @@ namespace mht {
 // tag's name: the first of repeated attributes counts, so it wins over one the tag already
 // has, which stays as served.
 struct PageEdit {
-    size_t pos = 0;     // in the scanned document: just past the tag's name
-    std::string text;   // " name=\"value\"", the value escaped for a double-quoted attribute
+    size_t pos = 0;    // in the scanned document: just past the tag's name
+    std::string text;  // " name=\"value\"", the value escaped for a double-quoted attribute
     // References (as written) that must all be in the archive for the edit to be made.
     std::vector<std::string> needs;
 };
@@ -28,7 +28,7 @@ struct HtmlScan {
     // In document order, each URL once, at most kMaxDocumentRefs (see reference_list.h).
     std::vector<Reference> refs;
     std::vector<PageEdit> edits;  // in document order
-    std::string baseHref;  // the first <base href>, blanks trimmed
+    std::string baseHref;         // the first <base href>, blanks trimmed
     bool hasBase = false;
     // Text of the first <title> outside SVG, runs of blanks made one space. Character
     // references are left in: only the page's charset says how to decode those above ASCII.

@@ -10,15 +10,16 @@ namespace {
 // In the order an archive prefers them when an element has several: the full image before a
 // smaller one, Discuz's shown image before its zoomed one.
 constexpr std::string_view kKnownSrcNames[] = {
-    "data-src",      "data-original", "data-actualsrc",    "data-hi-res-src", "data-lazy-src",
-    "data-original-src", "data-tab-src", "lazy-src", "real_src", "file", "zoomfile",
+    "data-src",          "data-original", "data-actualsrc", "data-hi-res-src", "data-lazy-src",
+    "data-original-src", "data-tab-src",  "lazy-src",       "real_src",        "file",
+    "zoomfile",          "oldsrc",
 };
 constexpr size_t kKnownSrcCount = sizeof kKnownSrcNames / sizeof kKnownSrcNames[0];
 
 // Words in the file name of images that only hold a place.
 constexpr std::string_view kPlaceholderWords[] = {
-    "blank", "placeholder", "spacer", "grey", "gray", "loading", "loader", "lazy",
-    "pixel", "1x1", "transparent", "none.gif", "empty", "clear.gif", "s.gif", "dot.gif",
+    "blank", "placeholder", "spacer",      "grey",     "gray",  "loading",   "loader", "lazy",
+    "pixel", "1x1",         "transparent", "none.gif", "empty", "clear.gif", "s.gif",  "dot.gif",
 };
 
 bool EndsWith(std::string_view s, std::string_view tail) {

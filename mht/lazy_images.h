@@ -15,10 +15,10 @@ enum class LazyAttribute {
 
 // What an attribute (name in lower case) of an <img>, <source> or <iframe> holds. Known names:
 // data-src, data-original, data-actualsrc, data-hi-res-src, data-lazy-src, data-original-src,
-// data-tab-src, lazy-src, real_src, and Discuz's file and zoomfile on <img>; data-srcset and
-// data-lazy-srcset. Any other data-* name ending in "src" or "srcset" is read the same way
-// (data-lazyload-src, data-low-res-src...): pages name these freely, and the URL is fetched
-// only if it resolves to http(s).
+// data-tab-src, lazy-src, real_src, oldsrc (a news CMS's), and Discuz's file and zoomfile on
+// <img>; data-srcset and data-lazy-srcset. Any other data-* name ending in "src" or "srcset" is
+// read the same way (data-lazyload-src, data-low-res-src...): pages name these freely, and the
+// URL is fetched only if it resolves to http(s).
 LazyAttribute LazyAttributeKind(std::string_view element, std::string_view name);
 
 // Which of several lazy attributes of one element an archive shows: the lower the first. Known

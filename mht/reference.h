@@ -16,8 +16,8 @@ enum class RefKind {
 // holds, what a reader sees goes in before what only might be used. Style sheets and frames go
 // ahead of all of these.
 enum class RefPriority {
-    kShown,           // images, icons, posters, backgrounds, fonts, lazy images, one srcset candidate
-    kSupporting,      // preloads, SVG sprites, scripts
+    kShown,       // images, icons, posters, backgrounds, fonts, lazy images, one srcset candidate
+    kSupporting,  // preloads, SVG sprites, scripts
     kOtherCandidate,  // the srcset candidates a reader's browser would not pick
 };
 

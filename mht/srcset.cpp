@@ -16,9 +16,9 @@ CandidateSize ReadDescriptors(std::string_view descriptors) {
     CandidateSize size;
     size_t i = 0;
     while (i < descriptors.size()) {
-        while (i < descriptors.size() && (descriptors[i] == ' ' || descriptors[i] == '\t' ||
-                                          descriptors[i] == '\n' || descriptors[i] == '\r' ||
-                                          descriptors[i] == '\f'))
+        while (i < descriptors.size() &&
+               (descriptors[i] == ' ' || descriptors[i] == '\t' || descriptors[i] == '\n' ||
+                descriptors[i] == '\r' || descriptors[i] == '\f'))
             ++i;
         size_t start = i;
         while (i < descriptors.size() && descriptors[i] != ' ' && descriptors[i] != '\t' &&

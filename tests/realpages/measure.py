@@ -50,12 +50,27 @@ def is_placeholder(url):
 
 
 def srcset_urls(value):
+    """The candidates' URLs, read as the srcset grammar reads them: a URL may hold commas."""
     urls = []
-    for candidate in re.split(r",\s+|,(?=\S+\s)", value or ""):
-        parts = candidate.strip().split()
-        if parts:
-            urls.append(parts[0].rstrip(","))
-    return [u for u in urls if u]
+    value = value or ""
+    i = 0
+    while i < len(value):
+        while i < len(value) and (value[i].isspace() or value[i] == ","):
+            i += 1
+        start = i
+        while i < len(value) and not value[i].isspace():
+            i += 1
+        url = value[start:i]
+        ended_with_comma = url.endswith(",")
+        url = url.rstrip(",")
+        if not ended_with_comma:
+            depth = 0
+            while i < len(value) and not (value[i] == "," and depth == 0):
+                depth += {"(": 1, ")": -1 if depth else 0}.get(value[i], 0)
+                i += 1
+        if url:
+            urls.append(url)
+    return urls
 
 
 class Images(html.parser.HTMLParser):

@@ -69,9 +69,9 @@ TEST(HtmlRefsTest, FindsEveryKindInDocumentOrder) {
         "<iframe src=f.html></iframe><frame src=g.html><a href=link.html>x</a></body></html>";
     mht::HtmlScan scan = mht::ScanHtml(html);
     // Of a srcset, the candidate a reader sees comes first (see SrcsetChoice below).
-    EXPECT_EQ((Strings{"s.css",    "/fav.ico", "touch.png", "imp.css", "p.png",  "app.js",
+    EXPECT_EQ((Strings{"s.css",    "/fav.ico", "touch.png", "imp.css", "p.png",   "app.js",
                        "body.jpg", "a.png",    "a2.png",    "a1.png",  "w2.webp", "w.webp",
-                       "pic.png",  "btn.gif",  "v.jpg",     "o.swf",   "e.swf",  "s1.png",
+                       "pic.png",  "btn.gif",  "v.jpg",     "o.swf",   "e.swf",   "s1.png",
                        "s2.png",   "d.png",    "f.html",    "g.html"}),
               Urls(scan.refs));
     EXPECT_EQ((Strings{"s.css"}), UrlsOfKind(scan.refs, RefKind::kStylesheet));

@@ -305,9 +305,9 @@ TEST_F(MhtBatchTest, LazyImagesAreArchivedAndShownInTheArchivedPage) {
     MimeArchive archive;
     ASSERT_NO_FATAL_FAILURE(ReadPageArchive(page, &archive));
     const std::vector<std::string> locations = archive.Locations();
-    for (const char* part : {"/lazy/img/1.png?wx_fmt=png&from=appmsg", "/lazy/img/2.png?wx_fmt=png",
-                             "/lazy/img/3.png", "/lazy/img/4.png", "/lazy/img/4@2x.png",
-                             "/lazy/late.css", "/lazy/icons.svg"})
+    for (const char* part :
+         {"/lazy/img/1.png?wx_fmt=png&from=appmsg", "/lazy/img/2.png?wx_fmt=png", "/lazy/img/3.png",
+          "/lazy/img/4.png", "/lazy/img/4@2x.png", "/lazy/late.css", "/lazy/icons.svg"})
         EXPECT_TRUE(Contains(locations, server_->Http(part))) << "no part for " << part;
     EXPECT_EQ(1, server_->CountOf("/lazy/img/missing.png"));
     EXPECT_FALSE(Contains(locations, server_->Http("/lazy/img/missing.png")));
@@ -317,7 +317,7 @@ TEST_F(MhtBatchTest, LazyImagesAreArchivedAndShownInTheArchivedPage) {
          {"<img src=\"img/1.png?wx_fmt=png&amp;from=appmsg\" class=\"rich_pages\" data-src=",
           "<img src=\"img/2.png?wx_fmt=png\" src=\"data:image/gif;base64,",
           "<img src=\"img/3.png\" src=\"img/placeholder.gif\" data-original=\"img/3.png\">",
-          "<source srcset=\"img/4.png 1x, img/4@2x.png 2x\" data-srcset=",
+          "<source srcset=\"img/4@2x.png\" data-srcset=\"img/4.png 1x, img/4@2x.png 2x\">",
           "<img src=\"img/4.png\" data-src=\"img/4.png\">",
           "<link rel=\"stylesheet\" rel=\"preload\" as=\"style\" href=\"late.css\"",
           // Not archived: left as served.
