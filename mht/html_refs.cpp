@@ -237,7 +237,8 @@ private:
             icon = icon || (!token.empty() && IsIconRel(token));
             preload = preload || token == "preload";
             modulepreload = modulepreload || token == "modulepreload";
-            manifest = manifest || token == "manifest";
+            // Browsers fetch a manifest and an OpenSearch description for every page.
+            manifest = manifest || token == "manifest" || token == "search";
             i = end;
         }
         if (stylesheet) {
@@ -297,12 +298,14 @@ private:
             // A <source> takes a srcset only; one URL is a srcset of one candidate.
             if (kind == LazyAttribute::kSrc && element == "source") kind = LazyAttribute::kSrcset;
             if (kind == LazyAttribute::kNone) continue;
+            // Empty ones (data-anim-src="") hold nothing to show.
+            std::string url = kind == LazyAttribute::kSrc ? Value(a.name) : ChosenCandidate(a);
+            if (url.empty() || (kind == LazyAttribute::kSrcset && element == "iframe")) continue;
             const HtmlAttribute*& best = kind == LazyAttribute::kSrc ? lazySrc : lazySrcset;
             if (!best || LazyAttributeRank(a.name) < LazyAttributeRank(best->name)) best = &a;
-            if (kind == LazyAttribute::kSrc) {
-                AddUrl(element == "iframe" ? RefKind::kFrame : RefKind::kResource, a.name);
-            } else if (element != "iframe" && !refs_.Full()) {
-                refs_.Add(RefKind::kResource, ChosenCandidate(a));
+            if (!refs_.Full()) {
+                refs_.Add(element == "iframe" ? RefKind::kFrame : RefKind::kResource,
+                          std::move(url));
             }
         }
         std::string shown = lazySrc      ? Value(lazySrc->name)

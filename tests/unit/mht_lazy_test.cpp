@@ -79,7 +79,7 @@ TEST(LazyImageTest, LazySrcsetsOnImagesAndPictureSources) {
         "<picture><source data-srcset=\"p1.webp 1x, p2.webp 2x\">"
         "<source srcset=own.webp data-srcset=not-shown.webp><img data-src=p.jpg></picture>"
         "<source data-srcset=media.webm>"  // outside <picture>: media, not fetched
-        "<img data-srcset=\"s300.jpg 300w, s3000.jpg 3000w\" data-sizes=auto>"
+        "<img data-srcset=\"s300.jpg 300w, s3000.jpg 3000w\" data-sizes=auto data-anim-src=\"\">"
         "<img src=blank.gif srcset=\"blank.gif 1x\" data-src=x.jpg>"
         "<img src=blank.gif srcset=\"real.jpg 1x\" data-src=y.jpg>";
     mht::HtmlScan scan = mht::ScanHtml(html);
@@ -91,7 +91,8 @@ TEST(LazyImageTest, LazySrcsetsOnImagesAndPictureSources) {
         "<picture><source srcset=\"p2.webp\" data-srcset=\"p1.webp 1x, p2.webp 2x\">"
         "<source srcset=own.webp data-srcset=not-shown.webp><img src=\"p.jpg\" "
         "data-src=p.jpg></picture><source data-srcset=media.webm>"
-        "<img src=\"s300.jpg\" data-srcset=\"s300.jpg 300w, s3000.jpg 3000w\" data-sizes=auto>"
+        "<img src=\"s300.jpg\" data-srcset=\"s300.jpg 300w, s3000.jpg 3000w\" data-sizes=auto "
+        "data-anim-src=\"\">"
         // A placeholder srcset would be shown before src: the lazy URL goes in both.
         "<img srcset=\"x.jpg\" src=\"x.jpg\" src=blank.gif srcset=\"blank.gif 1x\" data-src=x.jpg>"
         "<img src=blank.gif srcset=\"real.jpg 1x\" data-src=y.jpg>",
@@ -135,6 +136,7 @@ TEST(PreloadTest, PreloadsByKindSpritesAndTheSheetSwitchedOnAtLoad) {
         "<link rel=modulepreload href=m.js><link rel=preload href=no-as.js>"
         "<link rel=preload as=video href=movie.mp4><link rel=prefetch href=next.html>"
         "<link rel=dns-prefetch href=//cdn><link rel=manifest href=m.json>"
+        "<link rel=search type=application/opensearchdescription+xml href=os.xml>"
         "<script src=app.js></script>"
         "<svg><use href=\"#local\"/><use xlink:href=\"icons.svg#home\"/>"
         "<use href=\"sym.svg#a\"/></svg>";
@@ -144,7 +146,7 @@ TEST(PreloadTest, PreloadsByKindSpritesAndTheSheetSwitchedOnAtLoad) {
         EXPECT_EQ(r.url.find(".css") != std::string::npos, r.kind == mht::RefKind::kStylesheet)
             << r.url;
     }
-    EXPECT_EQ((Strings{"f.woff2", "sprite.png", "sp2.png", "m.js", "m.json", "app.js",
+    EXPECT_EQ((Strings{"f.woff2", "sprite.png", "sp2.png", "m.js", "m.json", "os.xml", "app.js",
                        "icons.svg#home", "sym.svg#a"}),
               Urls(scan.refs, RefPriority::kSupporting));
     EXPECT_EQ((Strings{"sp1.png"}), Urls(scan.refs, RefPriority::kOtherCandidate));
