@@ -94,7 +94,8 @@ enum ElementFlag : uint32_t {
     kButton = 1024,
     kTemplate = 2048,
     kPicture = 4096,
-    kEndsNoItem = 8192,  // special, yet a search for an open <li>, <dd> or <dt> passes it
+    kEndsNoItem = 8192,     // special, yet a search for an open <li>, <dd> or <dt> passes it
+    kEndsFrameset = 16384,  // the page has a body from here on: a <frameset> is ignored
 };
 
 uint32_t ElementFlags(std::string_view name) {
@@ -144,6 +145,10 @@ uint32_t ElementFlags(std::string_view name) {
         add(kTemplate, {"template"});
         add(kPicture, {"picture"});
         add(kEndsNoItem, {"address", "div", "p", "li", "dd", "dt"});
+        add(kEndsFrameset,
+            {"applet", "area",   "body",  "br",       "button", "dd",      "dt",      "embed",
+             "hr",     "iframe", "img",   "keygen",   "li",     "listing", "marquee", "object",
+             "pre",    "select", "table", "textarea", "wbr",    "xmp"});
         return t;
     }();
     auto it = table.find(name);
@@ -233,10 +238,12 @@ private:
             size_t lt = html_.find('<', from);
             if (lt == std::string_view::npos) {
                 Collect(pos_, html_.size());
+                SeeText(pos_, html_.size());
                 pos_ = html_.size();
                 return;
             }
             Collect(pos_, lt);
+            SeeText(pos_, lt);
             pos_ = lt;
             if (ReadMarkup(lt)) return;
             from = lt + 1;  // a '<' that is text
@@ -299,6 +306,7 @@ private:
         size_t end = html_.find("]]>", from);
         size_t textEnd = end == std::string_view::npos ? html_.size() : end;
         if (collecting_) AppendText(collected_, html_.substr(from, textEnd - from), false, false);
+        SeeText(from, textEnd);
         return end == std::string_view::npos ? html_.size() : end + 3;
     }
 
@@ -490,6 +498,18 @@ private:
         ReadTagAt(end, end + 2, false);
     }
 
+    // Text that is more than blanks makes the page a body, which a later <frameset> no longer
+    // replaces.
+    void SeeText(size_t from, size_t end) {
+        if (!framesetOk_) return;
+        for (size_t i = from; i < end; ++i) {
+            if (!IsBlank(html_[i]) && html_[i] != '\0') {
+                framesetOk_ = false;
+                return;
+            }
+        }
+    }
+
     // Text of the element that collects it, up to `end`.
     void Collect(size_t from, size_t end) {
         if (collecting_ && end > from) {
@@ -627,6 +647,10 @@ private:
             return;
         }
         HtmlStartTag& tag = tag_;
+        if (inFrameset_) {
+            OnFramesetStartTag();
+            return;
+        }
         uint32_t flags = ElementFlags(tag.name);
         if (ForeignRulesFor(tag.name)) {
             bool breaksOut =
@@ -646,10 +670,26 @@ private:
             tag.name = "img";
             flags = ElementFlags(tag.name);
         }
+        if ((flags & kEndsFrameset) ||
+            (tag.name == "input" &&
+             !(tag.Find("type") && Lower(tag.Find("type")->value) == "hidden"))) {
+            framesetOk_ = false;
+        }
         if (tag.name == "html" || tag.name == "head" || tag.name == "body") {
             Report();
             return;
         }
+        if (tag.name == "frameset") {
+            // It takes the body's place while the page has shown nothing; after that, and in a
+            // <template>, it is ignored.
+            if (!framesetOk_ || templates_ > 0) return;
+            PopTo(0);
+            inFrameset_ = true;
+            Report();
+            Push(HtmlNamespace::kHtml, flags, false, false, false);
+            return;
+        }
+        if (tag.name == "frame") return;  // outside a <frameset>, ignored
         CloseImpliedBy(tag.name, flags);
         tag.inPicture = !open_.empty() && (open_.back().flags & kPicture);
         Report();
@@ -661,6 +701,20 @@ private:
             EnterText(Text::kScriptData);
         } else if (tag.name == "plaintext") {
             text_ = Text::kPlaintext;
+        }
+    }
+
+    // In a frameset page only frames are read, and <noframes> as text; <frame> and <frameset>
+    // no longer once the outermost <frameset> has ended.
+    void OnFramesetStartTag() {
+        const std::string& name = tag_.name;
+        const bool open = !open_.empty();
+        if ((name == "frameset" && open) || name == "noframes") {
+            Report();
+            Push(HtmlNamespace::kHtml, ElementFlags(name), false, false, false);
+            if (name == "noframes") EnterText(Text::kRawtext);
+        } else if (name == "frame" && open) {
+            Report();
         }
     }
 
@@ -796,6 +850,10 @@ private:
             sink_.OnEndTag(name, HtmlNamespace::kHtml);
             return;
         }
+        if (inFrameset_) {
+            if (!open_.empty() && IsHtml(open_.back(), name)) Pop();  // </frameset>, </noframes>
+            return;
+        }
         if (InForeignContent()) {
             if (name == "br" || name == "p") {
                 PopToHtmlContent();
@@ -855,6 +913,8 @@ private:
     int templates_ = 0;            // open <template> elements: what is inside them is not fetched
     HtmlStartTag rawTextElement_;  // the <style> or <title> whose text is being read
     bool reportRawText_ = false;
+    bool framesetOk_ = true;   // no text or element yet that makes the page a body
+    bool inFrameset_ = false;  // a <frameset> took the body's place
     bool collecting_ = false;  // inside an SVG <style>
     HtmlStartTag svgStyleElement_;
     std::string collected_;
