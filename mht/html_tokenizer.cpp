@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 #include "mht/ascii_case.h"
@@ -26,9 +27,10 @@ constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD, what a NUL becomes
 // A tag may hold any number of attributes; the first ones are those that count (the first of
 // repeated names wins), and real tags hold a few dozen at most.
 constexpr size_t kMaxAttributes = 1000;
-// Elements left open nest this deep at most here; past it the oldest half is forgotten, which
-// at worst reads a little more of a hostile page as fetchable, never less.
-constexpr size_t kMaxOpenElements = 1024;
+// Elements left open nest this deep at most here (as deep as browsers build a page's tree);
+// past it the oldest half is forgotten, which at worst reads a little more of a hostile page as
+// fetchable, never less.
+constexpr size_t kMaxOpenElements = 512;
 
 bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord) {
     if (pos > s.size() || s.size() - pos < lowerWord.size()) return false;
@@ -36,10 +38,6 @@ bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord
         if (ToLower(s[pos + i]) != lowerWord[i]) return false;
     }
     return true;
-}
-
-bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // Appends source bytes to a tag or attribute name: ASCII lower-cased, NUL as U+FFFD.
@@ -80,55 +78,81 @@ void AppendText(std::string& out, std::string_view s, bool references, bool inAt
     }
 }
 
-// The HTML elements with no end tag: never open.
-bool IsVoid(std::string_view name) {
-    return IsOneOf(
-        name, {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "img",
-               "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
-}
+// What the tree rules need to know of an HTML element's name.
+enum ElementFlag : uint32_t {
+    kVoid = 1,               // no end tag: never open
+    kBreaksOut = 2,          // its start tag leaves SVG or MathML content for HTML
+    kClosesParagraph = 4,    // its start tag ends an open <p> first
+    kSpecial = 8,            // an end tag of another name does not reach past it
+    kScopeBoundary = 16,     // nor does a start tag looking for an element to end
+    kRawText = 32,           // its content is text up to its end tag...
+    kEscapableRawText = 64,  // ...in which references count
+    // Names the tree rules look for, told by a bit rather than by comparing names.
+    kParagraph = 128,
+    kListItem = 256,
+    kDefinition = 512,  // <dd>, <dt>
+    kButton = 1024,
+    kTemplate = 2048,
+    kPicture = 4096,
+    kEndsNoItem = 8192,     // special, yet a search for an open <li>, <dd> or <dt> passes it
+    kEndsFrameset = 16384,  // the page has a body from here on: a <frameset> is ignored
+};
 
-// The HTML start tags that leave SVG or MathML content for HTML (<font> only with these
-// attributes).
-bool BreaksOutOfForeignContent(const HtmlStartTag& tag) {
-    if (tag.name == "font") {
-        return tag.Find("color") || tag.Find("face") || tag.Find("size");
-    }
-    return IsOneOf(
-        tag.name,
-        {"b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
-         "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
-         "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
-         "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
-         "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var"});
-}
-
-// HTML start tags that end an open <p> first.
-bool ClosesParagraph(std::string_view name) {
-    return IsOneOf(
-        name,
-        {"address", "article", "aside",    "blockquote", "center", "details", "dialog",    "dir",
-         "div",     "dl",      "fieldset", "figcaption", "figure", "footer",  "form",      "h1",
-         "h2",      "h3",      "h4",       "h5",         "h6",     "header",  "hgroup",    "hr",
-         "listing", "main",    "menu",     "nav",        "ol",     "p",       "plaintext", "pre",
-         "search",  "section", "summary",  "table",      "ul",     "xmp"});
-}
-
-// The HTML elements an end tag of another name does not reach past.
-bool IsSpecial(std::string_view name) {
-    return IsOneOf(
-        name,
-        {"address", "applet",     "area",     "article",    "aside",     "base",     "basefont",
-         "bgsound", "blockquote", "body",     "br",         "button",    "caption",  "center",
-         "col",     "colgroup",   "dd",       "details",    "dir",       "div",      "dl",
-         "dt",      "embed",      "fieldset", "figcaption", "figure",    "footer",   "form",
-         "frame",   "frameset",   "h1",       "h2",         "h3",        "h4",       "h5",
-         "h6",      "head",       "header",   "hgroup",     "hr",        "html",     "iframe",
-         "img",     "input",      "keygen",   "li",         "link",      "listing",  "main",
-         "marquee", "menu",       "meta",     "nav",        "noembed",   "noframes", "noscript",
-         "object",  "ol",         "p",        "param",      "plaintext", "pre",      "script",
-         "search",  "section",    "select",   "source",     "style",     "summary",  "table",
-         "tbody",   "td",         "template", "textarea",   "tfoot",     "th",       "thead",
-         "title",   "tr",         "track",    "ul",         "wbr",       "xmp"});
+uint32_t ElementFlags(std::string_view name) {
+    static const std::unordered_map<std::string_view, uint32_t> table = [] {
+        std::unordered_map<std::string_view, uint32_t> t;
+        auto add = [&t](uint32_t flag, std::initializer_list<std::string_view> names) {
+            for (std::string_view n : names) t[n] |= flag;
+        };
+        add(kVoid, {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr",
+                    "img", "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
+        add(kBreaksOut,
+            {"b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+             "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+             "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+             "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+             "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var"});
+        add(kClosesParagraph,
+            {"address", "article", "aside",     "blockquote", "center",     "details", "dialog",
+             "dir",     "div",     "dl",        "fieldset",   "figcaption", "figure",  "footer",
+             "form",    "h1",      "h2",        "h3",         "h4",         "h5",      "h6",
+             "header",  "hgroup",  "hr",        "listing",    "main",       "menu",    "nav",
+             "ol",      "p",       "plaintext", "pre",        "search",     "section", "summary",
+             "table",   "ul",      "xmp"});
+        add(kSpecial,
+            {"address", "applet",     "area",     "article",    "aside",     "base",     "basefont",
+             "bgsound", "blockquote", "body",     "br",         "button",    "caption",  "center",
+             "col",     "colgroup",   "dd",       "details",    "dir",       "div",      "dl",
+             "dt",      "embed",      "fieldset", "figcaption", "figure",    "footer",   "form",
+             "frame",   "frameset",   "h1",       "h2",         "h3",        "h4",       "h5",
+             "h6",      "head",       "header",   "hgroup",     "hr",        "html",     "iframe",
+             "img",     "input",      "keygen",   "li",         "link",      "listing",  "main",
+             "marquee", "menu",       "meta",     "nav",        "noembed",   "noframes", "noscript",
+             "object",  "ol",         "p",        "param",      "plaintext", "pre",      "script",
+             "search",  "section",    "select",   "source",     "style",     "summary",  "table",
+             "tbody",   "td",         "template", "textarea",   "tfoot",     "th",       "thead",
+             "title",   "tr",         "track",    "ul",         "wbr",       "xmp"});
+        add(kScopeBoundary,
+            {"applet", "caption", "html", "table", "td", "th", "marquee", "object", "template"});
+        // <noscript> is not here: it is read as markup, as a browser with scripts off reads it,
+        // so that the images inside, those a reader without scripts sees, are kept.
+        add(kRawText, {"style", "xmp", "iframe", "noembed", "noframes", "title", "textarea"});
+        add(kEscapableRawText, {"title", "textarea"});
+        add(kParagraph, {"p"});
+        add(kListItem, {"li"});
+        add(kDefinition, {"dd", "dt"});
+        add(kButton, {"button"});
+        add(kTemplate, {"template"});
+        add(kPicture, {"picture"});
+        add(kEndsNoItem, {"address", "div", "p", "li", "dd", "dt"});
+        add(kEndsFrameset,
+            {"applet", "area",   "body",  "br",       "button", "dd",      "dt",      "embed",
+             "hr",     "iframe", "img",   "keygen",   "li",     "listing", "marquee", "object",
+             "pre",    "select", "table", "textarea", "wbr",    "xmp"});
+        return t;
+    }();
+    auto it = table.find(name);
+    return it == table.end() ? 0 : it->second;
 }
 
 class Tokenizer {
@@ -197,9 +221,14 @@ private:
     struct OpenElement {
         std::string name;
         HtmlNamespace ns;
+        uint32_t flags;  // ElementFlag; for SVG and MathML only kSpecial and kScopeBoundary
         bool htmlIntegrationPoint;
         bool mathTextIntegrationPoint;
         bool collectsText;  // an SVG <style>, whose text is CSS
+        // Where in the stack, at or below this element, the nearest of these is (-1: none):
+        // what a start tag closes is then found without a walk down the stack.
+        int topP, topPStop;                           // an HTML <p>; what bounds the search for one
+        int topListItem, topDefinition, topItemStop;  // <li>; <dd> or <dt>; what bounds both
     };
 
     // Data: text up to markup, then the markup.
@@ -209,10 +238,12 @@ private:
             size_t lt = html_.find('<', from);
             if (lt == std::string_view::npos) {
                 Collect(pos_, html_.size());
+                SeeText(pos_, html_.size());
                 pos_ = html_.size();
                 return;
             }
             Collect(pos_, lt);
+            SeeText(pos_, lt);
             pos_ = lt;
             if (ReadMarkup(lt)) return;
             from = lt + 1;  // a '<' that is text
@@ -275,6 +306,7 @@ private:
         size_t end = html_.find("]]>", from);
         size_t textEnd = end == std::string_view::npos ? html_.size() : end;
         if (collecting_) AppendText(collected_, html_.substr(from, textEnd - from), false, false);
+        SeeText(from, textEnd);
         return end == std::string_view::npos ? html_.size() : end + 3;
     }
 
@@ -466,6 +498,18 @@ private:
         ReadTagAt(end, end + 2, false);
     }
 
+    // Text that is more than blanks makes the page a body, which a later <frameset> no longer
+    // replaces.
+    void SeeText(size_t from, size_t end) {
+        if (!framesetOk_) return;
+        for (size_t i = from; i < end; ++i) {
+            if (!IsBlank(html_[i]) && html_[i] != '\0') {
+                framesetOk_ = false;
+                return;
+            }
+        }
+    }
+
     // Text of the element that collects it, up to `end`.
     void Collect(size_t from, size_t end) {
         if (collecting_ && end > from) {
@@ -603,8 +647,16 @@ private:
             return;
         }
         HtmlStartTag& tag = tag_;
+        if (inFrameset_) {
+            OnFramesetStartTag();
+            return;
+        }
+        uint32_t flags = ElementFlags(tag.name);
         if (ForeignRulesFor(tag.name)) {
-            if (!BreaksOutOfForeignContent(tag)) {
+            bool breaksOut =
+                (flags & kBreaksOut) ||
+                (tag.name == "font" && (tag.Find("color") || tag.Find("face") || tag.Find("size")));
+            if (!breaksOut) {
                 InsertForeign(open_.back().ns);
                 return;
             }
@@ -614,30 +666,55 @@ private:
             InsertForeign(tag.name == "svg" ? HtmlNamespace::kSvg : HtmlNamespace::kMathMl);
             return;
         }
-        if (tag.name == "image") tag.name = "img";  // an old spelling browsers still accept
+        if (tag.name == "image") {  // an old spelling browsers still accept
+            tag.name = "img";
+            flags = ElementFlags(tag.name);
+        }
+        if ((flags & kEndsFrameset) ||
+            (tag.name == "input" &&
+             !(tag.Find("type") && Lower(tag.Find("type")->value) == "hidden"))) {
+            framesetOk_ = false;
+        }
         if (tag.name == "html" || tag.name == "head" || tag.name == "body") {
             Report();
             return;
         }
-        CloseImpliedBy(tag.name);
-        tag.inPicture = !open_.empty() && open_.back().ns == HtmlNamespace::kHtml &&
-                        open_.back().name == "picture";
+        if (tag.name == "frameset") {
+            // It takes the body's place while the page has shown nothing; after that, and in a
+            // <template>, it is ignored.
+            if (!framesetOk_ || templates_ > 0) return;
+            PopTo(0);
+            inFrameset_ = true;
+            Report();
+            Push(HtmlNamespace::kHtml, flags, false, false, false);
+            return;
+        }
+        if (tag.name == "frame") return;  // outside a <frameset>, ignored
+        CloseImpliedBy(tag.name, flags);
+        tag.inPicture = !open_.empty() && (open_.back().flags & kPicture);
         Report();
-        if (IsVoid(tag.name)) return;
-        if (tag.name == "template") ++templates_;
-        Push(HtmlNamespace::kHtml, false, false, false);
-        // The elements whose content the tokenizer reads as text. <noscript> is read as markup,
-        // as a browser with scripts off reads it: the images inside are those a reader without
-        // scripts sees.
-        const std::string& name = tag.name;
-        if (name == "title" || name == "textarea") {
-            EnterText(Text::kRcdata);
-        } else if (IsOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"})) {
-            EnterText(Text::kRawtext);
-        } else if (name == "script") {
+        if (flags & kVoid) return;
+        Push(HtmlNamespace::kHtml, flags, false, false, false);
+        if (flags & kRawText) {
+            EnterText((flags & kEscapableRawText) ? Text::kRcdata : Text::kRawtext);
+        } else if (tag.name == "script") {
             EnterText(Text::kScriptData);
-        } else if (name == "plaintext") {
+        } else if (tag.name == "plaintext") {
             text_ = Text::kPlaintext;
+        }
+    }
+
+    // In a frameset page only frames are read, and <noframes> as text; <frame> and <frameset>
+    // no longer once the outermost <frameset> has ended.
+    void OnFramesetStartTag() {
+        const std::string& name = tag_.name;
+        const bool open = !open_.empty();
+        if ((name == "frameset" && open) || name == "noframes") {
+            Report();
+            Push(HtmlNamespace::kHtml, ElementFlags(name), false, false, false);
+            if (name == "noframes") EnterText(Text::kRawtext);
+        } else if (name == "frame" && open) {
+            Report();
         }
     }
 
@@ -653,17 +730,22 @@ private:
         tag.ns = ns;
         Report();
         if (tag.selfClosing) return;
+        const std::string& name = tag.name;
         bool svg = ns == HtmlNamespace::kSvg;
-        bool htmlPoint = svg && IsOneOf(tag.name, {"foreignobject", "desc", "title"});
-        if (ns == HtmlNamespace::kMathMl && tag.name == "annotation-xml") {
+        bool htmlPoint = svg && (name == "foreignobject" || name == "desc" || name == "title");
+        bool annotation = ns == HtmlNamespace::kMathMl && name == "annotation-xml";
+        if (annotation) {
             const HtmlAttribute* encoding = tag.Find("encoding");
             std::string e = encoding ? Lower(encoding->value) : std::string();
             htmlPoint = e == "text/html" || e == "application/xhtml+xml";
         }
         bool mathText =
-            ns == HtmlNamespace::kMathMl && IsOneOf(tag.name, {"mi", "mo", "mn", "ms", "mtext"});
-        bool collects = svg && tag.name == "style" && !collecting_ && templates_ == 0;
-        Push(ns, htmlPoint, mathText, collects);
+            ns == HtmlNamespace::kMathMl &&
+            (name == "mi" || name == "mo" || name == "mn" || name == "ms" || name == "mtext");
+        // The integration points are special and bound scopes, as HTML elements of that kind.
+        uint32_t flags = (htmlPoint || mathText || annotation) ? kSpecial | kScopeBoundary : 0;
+        bool collects = svg && name == "style" && !collecting_ && templates_ == 0;
+        Push(ns, flags, htmlPoint, mathText, collects);
         if (collects) {
             collecting_ = true;
             collected_.clear();
@@ -675,23 +757,51 @@ private:
         if (templates_ == 0) sink_.OnStartTag(tag_);
     }
 
-    void Push(HtmlNamespace ns, bool htmlPoint, bool mathText, bool collects) {
-        if (open_.size() >= kMaxOpenElements) {
-            size_t drop = open_.size() / 2;
-            for (size_t k = 0; k < drop; ++k) {
-                if (open_[k].ns == HtmlNamespace::kHtml && open_[k].name == "template") {
-                    --templates_;
-                }
-                if (open_[k].collectsText) collecting_ = false;
-            }
-            open_.erase(open_.begin(), open_.begin() + static_cast<std::ptrdiff_t>(drop));
+    bool IsHtml(const OpenElement& e, std::string_view name) const {
+        return e.ns == HtmlNamespace::kHtml && e.name == name;
+    }
+
+    void Push(HtmlNamespace ns, uint32_t flags, bool htmlPoint, bool mathText, bool collects) {
+        if (open_.size() >= kMaxOpenElements) Forget(open_.size() / 2);
+        OpenElement e{tag_.name, ns, flags, htmlPoint, mathText, collects, -1, -1, -1, -1, -1};
+        const int k = static_cast<int>(open_.size());
+        if (!open_.empty()) {
+            const OpenElement& below = open_.back();
+            e.topP = below.topP;
+            e.topPStop = below.topPStop;
+            e.topListItem = below.topListItem;
+            e.topDefinition = below.topDefinition;
+            e.topItemStop = below.topItemStop;
         }
-        open_.push_back(OpenElement{tag_.name, ns, htmlPoint, mathText, collects});
+        if (flags & kParagraph) e.topP = k;
+        if (flags & (kScopeBoundary | kButton)) e.topPStop = k;
+        if (flags & kListItem) e.topListItem = k;
+        if (flags & kDefinition) e.topDefinition = k;
+        if ((flags & kSpecial) && !(flags & kEndsNoItem)) e.topItemStop = k;
+        if (flags & kTemplate) ++templates_;
+        open_.push_back(std::move(e));
+    }
+
+    // The oldest `count` open elements are dropped, on a page that nests deeper than the
+    // bound; what is found in them is shifted down.
+    void Forget(size_t count) {
+        for (size_t k = 0; k < count; ++k) {
+            if (open_[k].flags & kTemplate) --templates_;
+            if (open_[k].collectsText) collecting_ = false;
+        }
+        open_.erase(open_.begin(), open_.begin() + static_cast<std::ptrdiff_t>(count));
+        const int shift = static_cast<int>(count);
+        for (OpenElement& e : open_) {
+            for (int* index :
+                 {&e.topP, &e.topPStop, &e.topListItem, &e.topDefinition, &e.topItemStop}) {
+                *index = *index >= shift ? *index - shift : -1;
+            }
+        }
     }
 
     void Pop() {
         OpenElement& top = open_.back();
-        if (top.ns == HtmlNamespace::kHtml && top.name == "template") --templates_;
+        if (top.flags & kTemplate) --templates_;
         if (top.collectsText && collecting_) {
             collecting_ = false;
             sink_.OnElementText(svgStyleElement_, collected_);
@@ -712,46 +822,23 @@ private:
         }
     }
 
-    static bool IsScopeBoundary(const OpenElement& e) {
-        if (e.ns != HtmlNamespace::kHtml)
-            return e.htmlIntegrationPoint || e.mathTextIntegrationPoint;
-        return IsOneOf(e.name, {"applet", "caption", "html", "table", "td", "th", "marquee",
-                                "object", "template"});
-    }
-
     // A start tag that ends an element left open: <p> before a block, <li> before <li>...
-    void CloseImpliedBy(std::string_view name) {
-        if (ClosesParagraph(name)) {
-            for (size_t k = open_.size(); k-- > 0;) {
-                const OpenElement& e = open_[k];
-                if (e.ns == HtmlNamespace::kHtml && e.name == "p") {
-                    PopTo(k);
-                    break;
-                }
-                if (IsScopeBoundary(e) || (e.ns == HtmlNamespace::kHtml && e.name == "button"))
-                    break;
-            }
-        }
-        bool listItem = name == "li";
-        bool definition = name == "dd" || name == "dt";
-        if (listItem || definition) {
-            for (size_t k = open_.size(); k-- > 0;) {
-                const OpenElement& e = open_[k];
-                bool html = e.ns == HtmlNamespace::kHtml;
-                if (html && (listItem ? e.name == "li" : (e.name == "dd" || e.name == "dt"))) {
-                    PopTo(k);
-                    break;
-                }
-                if (!html || (IsSpecial(e.name) && !IsOneOf(e.name, {"address", "div", "p"}))) {
-                    break;
-                }
-            }
-        }
-        if (IsOneOf(name, {"option", "optgroup", "tr", "td", "th", "a"}) && !open_.empty()) {
-            const OpenElement& top = open_.back();
-            if (top.ns == HtmlNamespace::kHtml &&
-                (top.name == name || (name == "optgroup" && top.name == "option") ||
-                 ((name == "td" || name == "th") && (top.name == "td" || top.name == "th")))) {
+    void CloseImpliedBy(std::string_view name, uint32_t flags) {
+        if (open_.empty()) return;
+        const OpenElement& top = open_.back();
+        if ((flags & kClosesParagraph) && top.topP > top.topPStop) PopTo(top.topP);
+        if (open_.empty()) return;
+        const OpenElement& now = open_.back();
+        if ((flags & kListItem) && now.topListItem > std::max(now.topItemStop, now.topDefinition)) {
+            PopTo(now.topListItem);
+        } else if ((flags & kDefinition) &&
+                   now.topDefinition > std::max(now.topItemStop, now.topListItem)) {
+            PopTo(now.topDefinition);
+        } else if (name == "option" || name == "optgroup" || name == "tr" || name == "td" ||
+                   name == "th" || name == "a") {
+            bool cell = name == "td" || name == "th";
+            if (IsHtml(now, name) || (name == "optgroup" && IsHtml(now, "option")) ||
+                (cell && (IsHtml(now, "td") || IsHtml(now, "th")))) {
                 Pop();
             }
         }
@@ -761,6 +848,10 @@ private:
         const std::string& name = tag_.name;
         if (!treeRules_) {
             sink_.OnEndTag(name, HtmlNamespace::kHtml);
+            return;
+        }
+        if (inFrameset_) {
+            if (!open_.empty() && IsHtml(open_.back(), name)) Pop();  // </frameset>, </noframes>
             return;
         }
         if (InForeignContent()) {
@@ -784,21 +875,20 @@ private:
         }
         if (name == "template") {
             for (size_t k = open_.size(); k-- > 0;) {
-                if (open_[k].ns == HtmlNamespace::kHtml && open_[k].name == "template") {
+                if (open_[k].flags & kTemplate) {
                     PopTo(k);
                     break;
                 }
             }
         } else {
-            bool special = IsSpecial(name);
+            bool special = (ElementFlags(name) & kSpecial) != 0;
             for (size_t k = open_.size(); k-- > 0;) {
                 const OpenElement& e = open_[k];
-                if (e.ns == HtmlNamespace::kHtml && e.name == name) {
+                if (IsHtml(e, name)) {
                     PopTo(k);
                     break;
                 }
-                if (IsScopeBoundary(e)) break;
-                if (!special && e.ns == HtmlNamespace::kHtml && IsSpecial(e.name)) break;
+                if ((e.flags & kScopeBoundary) || (!special && (e.flags & kSpecial))) break;
             }
         }
         if (templates_ == 0) sink_.OnEndTag(name, HtmlNamespace::kHtml);
@@ -823,6 +913,8 @@ private:
     int templates_ = 0;            // open <template> elements: what is inside them is not fetched
     HtmlStartTag rawTextElement_;  // the <style> or <title> whose text is being read
     bool reportRawText_ = false;
+    bool framesetOk_ = true;   // no text or element yet that makes the page a body
+    bool inFrameset_ = false;  // a <frameset> took the body's place
     bool collecting_ = false;  // inside an SVG <style>
     HtmlStartTag svgStyleElement_;
     std::string collected_;
