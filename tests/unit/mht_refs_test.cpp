@@ -66,16 +66,16 @@ TEST(HtmlRefsTest, FindsEveryKindInDocumentOrder) {
         "<object data=o.swf></object><embed src=e.swf>"
         "<svg><image href=s1.png /><image xlink:href=s2.png /></svg>"
         "<div style=\"background:url(&quot;d.png&quot;)\"></div>"
-        "<iframe src=f.html></iframe><frame src=g.html><a href=link.html>x</a></body></html>";
+        "<iframe src=f.html></iframe><a href=link.html>x</a></body></html>";
     mht::HtmlScan scan = mht::ScanHtml(html);
     EXPECT_EQ((Strings{"s.css",    "/fav.ico", "touch.png", "imp.css", "p.png",  "app.js",
                        "body.jpg", "a.png",    "a1.png",    "a2.png",  "w.webp", "w2.webp",
                        "pic.png",  "btn.gif",  "v.jpg",     "o.swf",   "e.swf",  "s1.png",
-                       "s2.png",   "d.png",    "f.html",    "g.html"}),
+                       "s2.png",   "d.png",    "f.html"}),
               Urls(scan.refs));
     EXPECT_EQ((Strings{"s.css"}), UrlsOfKind(scan.refs, RefKind::kStylesheet));
     EXPECT_EQ((Strings{"imp.css"}), UrlsOfKind(scan.refs, RefKind::kImport));
-    EXPECT_EQ((Strings{"f.html", "g.html"}), UrlsOfKind(scan.refs, RefKind::kFrame));
+    EXPECT_EQ((Strings{"f.html"}), UrlsOfKind(scan.refs, RefKind::kFrame));
 }
 
 TEST(HtmlRefsTest, ReadsMarkupAsBrowsersDo) {
