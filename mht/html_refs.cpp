@@ -108,8 +108,9 @@ public:
     }
 
     void OnElementText(const HtmlStartTag& element, std::string_view text) override {
-        if (element.name == "style") AddCss(text);
-        if (element.name == "title" && element.ns == HtmlNamespace::kHtml && !seenTitle_) {
+        const std::string_view name = element.name;
+        if (name == "style") AddCss(text);
+        if (name == "title" && element.ns == HtmlNamespace::kHtml && !seenTitle_) {
             seenTitle_ = true;
             result_.title = CollapseBlanks(text);
         }
@@ -168,7 +169,7 @@ private:
     }
 
     void HandleStartTag(const HtmlStartTag& tag) {
-        const std::string& name = tag.name;
+        const std::string_view name = tag.name;
         if (tag.ns != HtmlNamespace::kHtml) {
             HandleForeignTag(tag);
             return;
