@@ -136,9 +136,9 @@ TEST(HtmlTokenizerTest, SvgAndMathMlAreNotHtml) {
     EXPECT_EQ((Strings{"after.png"}),
               Urls("<svg><style><script><iframe src=no.html><title></svg><img src=after.png>"));
     EXPECT_EQ((Strings{"svg:svg", "svg:iframe", "svg:foreignobject", "html:iframe", "html:img",
-                       "math:math", "math:mtext", "html:img", "math:mglyph"}),
+                       "math:math", "math:mtext", "html:img", "math:mglyph", "html:iframe"}),
               Tags("<svg><iframe></iframe><foreignObject><iframe></iframe></foreignObject>"
-                   "<img></svg><math><mtext><img><mglyph>")
+                   "<img></svg><math><mtext><img><mglyph></mglyph><iframe>")
                   .names);
     // An HTML tag of the listed kind leaves the foreign content; a <font> only with its
     // attributes.
