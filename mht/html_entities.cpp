@@ -1,5 +1,6 @@
 #include "mht/html_entities.h"
 
+#include <array>
 #include <cstring>
 
 #include "mht/html_entity_table.h"
@@ -84,6 +85,23 @@ void Narrow(size_t depth, char c, size_t& lo, size_t& hi) {
     hi = a;
 }
 
+// The names that start with each ASCII character, as a range of the table.
+struct NameRange {
+    size_t lo = 0, hi = 0;
+};
+const std::array<NameRange, 128>& NamesByFirstCharacter() {
+    static const std::array<NameRange, 128> ranges = [] {
+        std::array<NameRange, 128> r{};
+        for (size_t k = 0; k < kNamedReferenceCount; ++k) {
+            NameRange& range = r[static_cast<unsigned char>(kNamedReferences[k].name[0]) & 127];
+            if (range.hi == 0) range.lo = k;
+            range.hi = k + 1;
+        }
+        return r;
+    }();
+    return ranges;
+}
+
 size_t ReadNamed(std::string_view s, size_t pos, bool inAttribute, std::string& out) {
     size_t lo = 0, hi = kNamedReferenceCount;
     size_t matched = 0;
@@ -91,7 +109,13 @@ size_t ReadNamed(std::string_view s, size_t pos, bool inAttribute, std::string& 
     for (size_t depth = 0; pos + 1 + depth < s.size(); ++depth) {
         char c = s[pos + 1 + depth];
         if (!IsAlnum(c) && c != ';') break;
-        Narrow(depth, c, lo, hi);
+        if (depth == 0) {
+            const NameRange& range = NamesByFirstCharacter()[static_cast<unsigned char>(c)];
+            lo = range.lo;
+            hi = range.hi;
+        } else {
+            Narrow(depth, c, lo, hi);
+        }
         if (lo == hi) break;
         // The shortest name of the range comes first: it is whole when it ends here.
         if (kNamedReferences[lo].name[depth + 1] == '\0') {

@@ -83,8 +83,9 @@ public:
     }
 
     void OnElementText(const HtmlStartTag& element, std::string_view text) override {
-        if (element.name == "style") AddCss(text);
-        if (element.name == "title" && element.ns == HtmlNamespace::kHtml && !seenTitle_) {
+        const std::string_view name = element.name;
+        if (name == "style") AddCss(text);
+        if (name == "title" && element.ns == HtmlNamespace::kHtml && !seenTitle_) {
             seenTitle_ = true;
             result_.title = CollapseBlanks(text);
         }
@@ -152,7 +153,7 @@ private:
     }
 
     void HandleStartTag(const HtmlStartTag& tag) {
-        const std::string& name = tag.name;
+        const std::string_view name = tag.name;
         if (tag.ns != HtmlNamespace::kHtml) {
             HandleForeignTag(tag);
             return;
@@ -290,7 +291,7 @@ private:
     // lazy srcset only the candidate a reader sees is fetched (see ChooseSrcsetCandidate): the
     // others are what the page's script might pick for another screen, and a page of lazy
     // images would cost several times the fetches for nothing shown.
-    void HandleLazyImage(const std::string& element) {
+    void HandleLazyImage(std::string_view element) {
         const HtmlAttribute* lazySrc = nullptr;
         const HtmlAttribute* lazySrcset = nullptr;
         for (const HtmlAttribute& a : tag_->attributes) {

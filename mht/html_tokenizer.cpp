@@ -42,6 +42,12 @@ bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view lowerWord
 
 // Appends source bytes to a tag or attribute name: ASCII lower-cased, NUL as U+FFFD.
 void AppendName(std::string& out, std::string_view bytes) {
+    if (bytes.find('\0') == std::string_view::npos) {
+        size_t from = out.size();
+        out.append(bytes);
+        for (size_t i = from; i < out.size(); ++i) out[i] = ToLower(out[i]);
+        return;
+    }
     for (char c : bytes) {
         if (c == '\0') {
             out += kReplacement;
@@ -651,35 +657,37 @@ private:
             OnFramesetStartTag();
             return;
         }
-        uint32_t flags = ElementFlags(tag.name);
+        std::string_view name = tag.name;  // compared as a view: no length count of each literal
+        uint32_t flags = ElementFlags(name);
         if (ForeignRulesFor(tag.name)) {
             bool breaksOut =
                 (flags & kBreaksOut) ||
-                (tag.name == "font" && (tag.Find("color") || tag.Find("face") || tag.Find("size")));
+                (name == "font" && (tag.Find("color") || tag.Find("face") || tag.Find("size")));
             if (!breaksOut) {
                 InsertForeign(open_.back().ns);
                 return;
             }
             PopToHtmlContent();
         }
-        if (tag.name == "svg" || tag.name == "math") {
-            InsertForeign(tag.name == "svg" ? HtmlNamespace::kSvg : HtmlNamespace::kMathMl);
+        if (name == "svg" || name == "math") {
+            InsertForeign(name == "svg" ? HtmlNamespace::kSvg : HtmlNamespace::kMathMl);
             return;
         }
-        if (tag.name == "image") {  // an old spelling browsers still accept
+        if (name == "image") {  // an old spelling browsers still accept
             tag.name = "img";
-            flags = ElementFlags(tag.name);
+            name = tag.name;
+            flags = ElementFlags(name);
         }
         if ((flags & kEndsFrameset) ||
-            (tag.name == "input" &&
+            (name == "input" &&
              !(tag.Find("type") && Lower(tag.Find("type")->value) == "hidden"))) {
             framesetOk_ = false;
         }
-        if (tag.name == "html" || tag.name == "head" || tag.name == "body") {
+        if (name == "html" || name == "head" || name == "body") {
             Report();
             return;
         }
-        if (tag.name == "frameset") {
+        if (name == "frameset") {
             // It takes the body's place while the page has shown nothing; after that, and in a
             // <template>, it is ignored.
             if (!framesetOk_ || templates_ > 0) return;
@@ -689,7 +697,7 @@ private:
             Push(HtmlNamespace::kHtml, flags, false, false, false);
             return;
         }
-        if (tag.name == "frame") return;  // outside a <frameset>, ignored
+        if (name == "frame") return;  // outside a <frameset>, ignored
         CloseImpliedBy(tag.name, flags);
         tag.inPicture = !open_.empty() && (open_.back().flags & kPicture);
         Report();
@@ -697,9 +705,9 @@ private:
         Push(HtmlNamespace::kHtml, flags, false, false, false);
         if (flags & kRawText) {
             EnterText((flags & kEscapableRawText) ? Text::kRcdata : Text::kRawtext);
-        } else if (tag.name == "script") {
+        } else if (name == "script") {
             EnterText(Text::kScriptData);
-        } else if (tag.name == "plaintext") {
+        } else if (name == "plaintext") {
             text_ = Text::kPlaintext;
         }
     }
@@ -707,7 +715,7 @@ private:
     // In a frameset page only frames are read, and <noframes> as text; <frame> and <frameset>
     // no longer once the outermost <frameset> has ended.
     void OnFramesetStartTag() {
-        const std::string& name = tag_.name;
+        const std::string_view name = tag_.name;
         const bool open = !open_.empty();
         if ((name == "frameset" && open) || name == "noframes") {
             Report();
@@ -721,7 +729,8 @@ private:
     void EnterText(Text text) {
         text_ = text;
         lastStartTag_ = tag_.name;
-        reportRawText_ = templates_ == 0 && (tag_.name == "style" || tag_.name == "title");
+        const std::string_view name = tag_.name;
+        reportRawText_ = templates_ == 0 && (name == "style" || name == "title");
         if (reportRawText_) rawTextElement_ = tag_;
     }
 
@@ -730,7 +739,7 @@ private:
         tag.ns = ns;
         Report();
         if (tag.selfClosing) return;
-        const std::string& name = tag.name;
+        const std::string_view name = tag.name;
         bool svg = ns == HtmlNamespace::kSvg;
         bool htmlPoint = svg && (name == "foreignobject" || name == "desc" || name == "title");
         bool annotation = ns == HtmlNamespace::kMathMl && name == "annotation-xml";
@@ -845,7 +854,7 @@ private:
     }
 
     void OnEndTag() {
-        const std::string& name = tag_.name;
+        const std::string_view name = tag_.name;
         if (!treeRules_) {
             sink_.OnEndTag(name, HtmlNamespace::kHtml);
             return;

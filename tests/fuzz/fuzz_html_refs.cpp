@@ -1,5 +1,5 @@
-// The HTML scan and the srcset split over any bytes: no fault, and what they return lies within
-// the input.
+// The HTML scan, its tokenizer and the srcset split over any bytes: no fault, and what they
+// return lies within the input, in order.
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "fuzz_check.h"
 #include "mht/html_refs.h"
+#include "mht/html_tokenizer.h"
 
 namespace {
 
@@ -15,10 +16,45 @@ bool IsHtmlBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
+// Tags come in page order, each within the page, its name and attribute spans inside it; no
+// attribute name repeats.
+class CheckingSink : public mht::HtmlTokenSink {
+public:
+    explicit CheckingSink(std::string_view input) : input_(input) {}
+
+    void OnStartTag(const mht::HtmlStartTag& tag) override {
+        FUZZ_CHECK(tag.begin >= lastEnd_);
+        FUZZ_CHECK(tag.begin < tag.nameEnd && tag.nameEnd < tag.end && tag.end <= input_.size());
+        FUZZ_CHECK(input_[tag.begin] == '<' && input_[tag.end - 1] == '>');
+        FUZZ_CHECK(!tag.name.empty());
+        FUZZ_CHECK(tag.attributes.size() <= 1000);
+        FUZZ_CHECK(!tag.inPicture || tag.ns == mht::HtmlNamespace::kHtml);
+        for (size_t i = 0; i < tag.attributes.size(); ++i) {
+            const mht::HtmlAttribute& a = tag.attributes[i];
+            FUZZ_CHECK(tag.nameEnd <= a.valueBegin && a.valueBegin <= a.valueEnd &&
+                       a.valueEnd < tag.end);
+            for (char c : a.name) FUZZ_CHECK(!(c >= 'A' && c <= 'Z'));
+            for (size_t j = 0; j < i && i < 50; ++j) FUZZ_CHECK(tag.attributes[j].name != a.name);
+        }
+        lastEnd_ = tag.end;
+    }
+
+    void OnElementText(const mht::HtmlStartTag& element, std::string_view) override {
+        FUZZ_CHECK(element.name == "style" || element.name == "title");
+    }
+
+private:
+    std::string_view input_;
+    size_t lastEnd_ = 0;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    CheckingSink sink(input);
+    mht::TokenizeHtml(input, sink);
 
     mht::HtmlScan scan = mht::ScanHtml(input);
     FUZZ_CHECK(scan.metaInsertPos <= input.size());

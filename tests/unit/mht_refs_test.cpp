@@ -66,16 +66,15 @@ TEST(HtmlRefsTest, FindsEveryKindInDocumentOrder) {
         "<object data=o.swf></object><embed src=e.swf>"
         "<svg><image href=s1.png /><image xlink:href=s2.png /></svg>"
         "<div style=\"background:url(&quot;d.png&quot;)\"></div>"
-        "<iframe src=f.html></iframe><frame src=g.html><a href=link.html>x</a></body></html>";
+        "<iframe src=f.html></iframe><a href=link.html>x</a></body></html>";
     mht::HtmlScan scan = mht::ScanHtml(html);
-    // Of a srcset, the candidate a reader sees comes first (see SrcsetChoice below).
+    // Of a srcset, the candidate a reader sees comes first (see SrcsetChoiceTest).
     EXPECT_EQ((Strings{"s.css", "/fav.ico", "touch.png", "imp.css", "p.png",  "app.js",  "body.jpg",
                        "a.png", "a2.png",   "a1.png",    "w2.webp", "w.webp", "pic.png", "btn.gif",
                        "v.jpg", "o.swf",    "e.swf",     "s1.png",  "s2.png", "d.png",   "f.html"}),
               Urls(scan.refs));
     EXPECT_EQ((Strings{"s.css"}), UrlsOfKind(scan.refs, RefKind::kStylesheet));
     EXPECT_EQ((Strings{"imp.css"}), UrlsOfKind(scan.refs, RefKind::kImport));
-    // A <frame> outside a <frameset> is no element of the page: nothing is loaded for it.
     EXPECT_EQ((Strings{"f.html"}), UrlsOfKind(scan.refs, RefKind::kFrame));
 }
 
