@@ -185,10 +185,13 @@ def measure(page_dir, probes, work, runs):
         base = "http://127.0.0.1:%d/" % server.port
         for _ in range(runs):
             for i, probe in enumerate(probes):
-                figures, crashed = run_probe(probe, base + "index.html", outs[i])
+                # Each run deletes the archive it replaces: the last one written is kept apart.
+                run_out = outs[i][:-4] + ".run.mht"
+                figures, crashed = run_probe(probe, base + "index.html", run_out)
                 crashes[i] += crashed
                 if figures.get("written") == "1":
                     times[i].append(int(figures["ms"]))
+                    os.replace(run_out, outs[i])
     finally:
         server.stop()  # nothing may come from the network while Chromium reads the archive
     return [judge(page_dir, base, outs[i], times[i], crashes[i]) for i in range(len(probes))]
