@@ -46,7 +46,7 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
 
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxy, const char* proxyBypass, DWORD flags)
-    : m_dwContext(static_cast<DWORD>(context)) {
+    : m_dwContext(static_cast<DWORD>(context)), m_statusHandler(&IgnoreStatus) {
     m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
     if (!m_session.get()) ThrowLastError();
 }
@@ -65,8 +65,13 @@ BOOL CInternetSession::SetOption(DWORD option, LPVOID value, DWORD length, DWORD
 
 void CInternetSession::EnableStatusCallback(BOOL enable) {
     INTERNET_STATUS_CALLBACK previous =
-        ::InternetSetStatusCallbackA(m_session.get(), enable ? &IgnoreStatus : nullptr);
+        ::InternetSetStatusCallbackA(m_session.get(), enable ? m_statusHandler : nullptr);
     if (previous == INTERNET_INVALID_STATUS_CALLBACK) ThrowLastError();
+}
+
+void CInternetSession::SetStatusHandler(INTERNET_STATUS_CALLBACK handler) {
+    m_statusHandler = handler ? handler : &IgnoreStatus;
+    EnableStatusCallback(TRUE);
 }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server,

@@ -16,7 +16,8 @@ constexpr DWORD kMaxConnectionsPerServer = 512;
 // to the figure above. Idempotent; OpenSession calls it before the first session opens.
 bool RaiseConnectionCaps();
 
-// A session with the program's waits and retries (net/session_options.h). Shared, because a
+// A session with the program's waits and retries (net/session_options.h) whose requests report
+// their progress (net/request_progress.h). Shared, because a
 // request thread the caller leaves behind keeps using it. Throws CInternetException when
 // WinInet cannot open one.
 std::shared_ptr<CInternetSession> OpenSession();
