@@ -27,7 +27,9 @@ std::string Compressed(const std::string& data, int windowBits) {
     deflateEnd(&stream);
     return out;
 }
-std::string Gzip(const std::string& data) { return Compressed(data, 31); }
+std::string Gzip(const std::string& data) {
+    return Compressed(data, 31);
+}
 
 const std::string kText = "first line\nsecond line\nthird line\n";
 

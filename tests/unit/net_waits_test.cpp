@@ -85,9 +85,9 @@ TEST_F(NetWaitsTest, EachStallEndsByTheSessionsWaitsNotByThePagesBound) {
     const auto kTry = UnreachableServers::kTry;
     const std::vector<std::pair<std::string, UnreachableServers>> gets = {
         {Clogged("/never-connected"), kTry},
-        {Mute("http"), kTry},   // connected; the answer's head never comes
-        {Mute("https"), kTry},  // connected; the TLS handshake never completes
-        {server_->Http("/stall/60000"), kTry},      // half the body, then nothing
+        {Mute("http"), kTry},                      // connected; the answer's head never comes
+        {Mute("https"), kTry},                     // connected; the TLS handshake never completes
+        {server_->Http("/stall/60000"), kTry},     // half the body, then nothing
         {server_->Http("/slowhead/3000"), kTry}};  // the head a byte every 3 s
     const std::vector<Outcome> outcomes = GetAtOnce(gets);
     for (size_t i = 0; i < gets.size(); ++i) {
