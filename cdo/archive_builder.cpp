@@ -63,11 +63,11 @@ private:
                     net::GetResult fetched;
                     // Returns by the deadline whatever the server does. A resource is not asked
                     // of a server found unreachable a while ago; the page always is.
-                    const net::UnreachableServers servers =
-                        request.kind == mht::FetchKind::kPage ? net::UnreachableServers::kTry
-                                                              : net::UnreachableServers::kSkip;
-                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched,
-                                           servers);
+                    const net::UnreachableServers servers = request.kind == mht::FetchKind::kPage
+                                                                ? net::UnreachableServers::kTry
+                                                                : net::UnreachableServers::kSkip;
+                    bool ok =
+                        net::HttpGet(m_session, request.url, cap, m_deadline, fetched, servers);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();

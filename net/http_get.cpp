@@ -166,9 +166,8 @@ Attempt Await(Exchange& x) {
         // The thread may have stepped meanwhile: only a step as old as the limit ends it.
         if (now >= x.progress.LastStep() + stallLimit) {
             x.left = true;
-            return x.progress.Stage() == RequestStage::kConnecting
-                       ? Attempt::kConnectNotEstablished
-                       : Attempt::kFailed;
+            return x.progress.Stage() == RequestStage::kConnecting ? Attempt::kConnectNotEstablished
+                                                                   : Attempt::kFailed;
         }
     }
     x.left = true;
@@ -203,8 +202,7 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
     if (!session || Clock::now() >= deadline) return false;
     try {
         std::string server;
-        Attempt attempt =
-            RunAttempt(session, url, maxBytes, deadline, servers, out, server);
+        Attempt attempt = RunAttempt(session, url, maxBytes, deadline, servers, out, server);
         if (attempt != Attempt::kConnectNotEstablished) return attempt == Attempt::kOk;
         // The first attempt's thread is left connecting; the second starts a connection of
         // its own after the back-off.
