@@ -21,11 +21,6 @@ void UnreachableHosts::Forget(const std::string& server) {
     m_until.erase(server);
 }
 
-size_t UnreachableHosts::Count() {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_until.size();
-}
-
 UnreachableHosts& TheUnreachableHosts() {
     // Never destroyed: request threads left behind may still report after static destructors.
     static UnreachableHosts* const hosts = new UnreachableHosts;

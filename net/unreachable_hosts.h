@@ -27,7 +27,6 @@ public:
     bool IsUnreachable(const std::string& server, Clock::time_point now);
     // `server` answered: it is never skipped for being slow.
     void Forget(const std::string& server);
-    size_t Count();
 
 private:
     std::mutex m_lock;
