@@ -37,7 +37,7 @@ enum class UnreachableServers { kTry, kSkip };
 // piece of the body) fail the request.
 //
 // The request runs on a request thread (net/request_threads.h) that shares the session; the
-// caller waits for it until the deadline and then leaves it. WinInet may block in a call for as
+// caller waits for it until the deadline or one of those waits runs out, and then leaves it. WinInet may block in a call for as
 // long as the server wants (Wine honours none of its time-outs, and closing a handle from another
 // thread does not wake a call blocked on it): such a thread ends when the server lets go, or with
 // the process.

@@ -17,9 +17,8 @@ constexpr DWORD kMaxConnectionsPerServer = 512;
 bool RaiseConnectionCaps();
 
 // A session with the program's waits and retries (net/session_options.h) whose requests report
-// their progress (net/request_progress.h). Shared, because a
-// request thread the caller leaves behind keeps using it. Throws CInternetException when
-// WinInet cannot open one.
+// their progress (net/request_progress.h). Shared, because a request thread the caller leaves
+// behind keeps using it. Throws CInternetException when WinInet cannot open one.
 std::shared_ptr<CInternetSession> OpenSession();
 
 }  // namespace net
