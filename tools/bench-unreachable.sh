@@ -24,7 +24,8 @@ stop_all() {
   session_cleanup
 }
 trap stop_all EXIT
-port=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["http"])' "$state/ports.json")
+port=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["http"])' \
+  "$state/ports.json")
 winpath() { echo "Z:${1//\//\\}"; }
 
 # One batch of archives over /standins/CLOGGED/0/0/pN; prints its wall time in ms.

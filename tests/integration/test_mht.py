@@ -135,8 +135,9 @@ class TestSiteArchive(ArchiveCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
+        name = "site" + cls.PREFIX.replace("/", "-")
         cls.figures, cls.data, cls.message, cls.log = cls.archive(cls.PREFIX + "/site/index.html",
-                                                                  "site" + cls.PREFIX.replace("/", "-"))
+                                                                  name)
 
     def expected_parts(self):
         u = lambda path: self.server.url(self.PREFIX + path)  # noqa: E731
