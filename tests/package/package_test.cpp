@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 #include "fetch/output_name.h"
 #include "tests/gui/batch/batch_fixture.h"
@@ -206,6 +207,10 @@ protected:
 };
 
 TEST_F(PortableTest, RunsAnArchiveBatchFromAFolderWithChineseInItsPath) {
+    // The run's prefix shows everything at 150 % (run_package_tests.sh).
+    const std::unique_ptr<HDC__, void (*)(HDC)> screen(GetDC(nullptr),
+                                                       [](HDC dc) { ReleaseDC(nullptr, dc); });
+    EXPECT_EQ(144, GetDeviceCaps(screen.get(), LOGPIXELSX));
     EXPECT_NE(std::string::npos, Env("BRINDLOW_PORTABLE_DIR").find("绿色"));
     EXPECT_EQ((std::vector<std::string>{"brindlow.exe", "dialog.png", "guide.txt", "mavrel.dll"}),
               gui::FilesIn(Env("BRINDLOW_PORTABLE_DIR")));
