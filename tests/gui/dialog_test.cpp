@@ -130,24 +130,5 @@ TEST_F(DialogTest, FirstStartFocusesAboutAndShowsDefaults) {
     EXPECT_TRUE(OnlyMainDialogOpen());
 }
 
-// The manifest's DPI awareness as the system applied it to the dialog: per-monitor v2, so the
-// dialog and its text are drawn at the monitor's scale rather than stretched. The calls exist
-// from Windows 10 1607 on (and in Wine); they are looked up, as the program's minimum is older.
-TEST_F(DialogTest, IsDrawnPerMonitorDpiAware) {
-    using Context = HANDLE;
-    using GetWindowContext = Context(WINAPI*)(HWND);
-    using ContextsEqual = BOOL(WINAPI*)(Context, Context);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto getWindowContext = reinterpret_cast<GetWindowContext>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
-    const auto equal = reinterpret_cast<ContextsEqual>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
-    if (!getWindowContext || !equal) GTEST_SKIP() << "no DPI awareness contexts here";
-
-    ASSERT_NO_FATAL_FAILURE(StartFresh());
-    const Context perMonitorV2 = reinterpret_cast<Context>(static_cast<INT_PTR>(-4));
-    EXPECT_TRUE(equal(getWindowContext(dialog_), perMonitorV2));
-}
-
 }  // namespace
 }  // namespace gui
