@@ -21,6 +21,12 @@ endif()
 install(TARGETS brindlow mavrel RUNTIME DESTINATION . LIBRARY DESTINATION .)
 install(FILES docs/guide.txt docs/dialog.png DESTINATION .)
 
+# Packages are made from the release build only: a development build's binaries carry their
+# debug information.
+if(NOT CMAKE_BUILD_TYPE STREQUAL "Release")
+  return()
+endif()
+
 set(CPACK_PACKAGE_NAME Brindlow)
 set(CPACK_PACKAGE_VENDOR Brindlow)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
