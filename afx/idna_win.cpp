@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "afx/codepage.h"
-#include "urls/punycode.h"
+#include "url/punycode.h"
 
 namespace afx {
 

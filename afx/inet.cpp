@@ -6,7 +6,7 @@
 
 #include "afx/codepage.h"
 #include "afx/idna.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace cdo {
 

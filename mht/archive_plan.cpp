@@ -8,7 +8,7 @@
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
 #include "mht/stylesheet_charset.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 namespace mht {
 

@@ -22,7 +22,7 @@
 
 #include "mht/archive_writer.h"
 #include "mht/reference.h"
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace mht {
 

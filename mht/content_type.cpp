@@ -1,6 +1,6 @@
 #include "mht/content_type.h"
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 
 namespace mht {
 namespace {

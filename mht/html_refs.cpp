@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 namespace mht {
 namespace {

@@ -1,6 +1,6 @@
 #include "mht/mime_encode.h"
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 
 namespace mht {
 namespace {

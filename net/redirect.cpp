@@ -1,6 +1,6 @@
 #include "net/redirect.h"
 
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 namespace net {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 #include "mavrel/ini_document.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
 

@@ -8,7 +8,7 @@
 
 #include "mht/archive_plan.h"
 #include "mht/stylesheet_charset.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 #include "tests/unit/iconv_codec.h"
 
 namespace {

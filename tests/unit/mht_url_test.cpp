@@ -1,5 +1,5 @@
 #include "mht/html_entities.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 #include <gtest/gtest.h>
 

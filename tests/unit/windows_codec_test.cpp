@@ -7,7 +7,7 @@
 #include <string>
 
 #include "mht/archive_plan.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 namespace {
 

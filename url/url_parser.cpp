@@ -1,10 +1,10 @@
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 #include <string_view>
 #include <vector>
 
-#include "urls/split.h"
-#include "urls/url_host.h"
+#include "url/split.h"
+#include "url/url_host.h"
 
 namespace url {
 namespace {

@@ -1,9 +1,9 @@
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 #include <utility>
 
 #include "mht/page_charset.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 namespace mht {
 namespace {

@@ -1,10 +1,10 @@
-#include "urls/url_host.h"
+#include "url/url_host.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "urls/split.h"
-#include "urls/utf8_decoder.h"
+#include "url/split.h"
+#include "url/utf8_decoder.h"
 
 namespace url {
 namespace {

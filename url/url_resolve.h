@@ -1,12 +1,12 @@
 #pragma once
 // URL references of archived documents. What is fetched and stored is resolved by the browsers'
-// URL parser (urls/url_parser.h), so that an archived part is stored under the URL a reader
+// URL parser (url/url_parser.h), so that an archived part is stored under the URL a reader
 // will ask for.
 
 #include <string>
 #include <string_view>
 
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace mht {
 

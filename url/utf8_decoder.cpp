@@ -1,4 +1,4 @@
-#include "urls/utf8_decoder.h"
+#include "url/utf8_decoder.h"
 
 Utf8Decoder::Step Utf8Decoder::Push(unsigned char byte, char32_t& out) {
     if (m_needed == 0) {
