@@ -12,6 +12,11 @@
 
 namespace mht {
 
+using url::CleanAttributeUrl;
+using url::DocumentEncoding;
+using url::ResolveHttpReference;
+using url::TextCodec;
+
 ArchivePlan::ArchivePlan(std::string_view pageUrl, PlanLimits limits, const TextCodec* codec)
     : limits_(limits), codec_(codec) {
     // The page's own URL is sent as a browser sends a typed one: its query in UTF-8.

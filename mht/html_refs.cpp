@@ -11,6 +11,8 @@
 namespace mht {
 namespace {
 
+using url::CleanAttributeUrl;
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }

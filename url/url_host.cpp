@@ -34,18 +34,6 @@ std::string PercentDecode(std::string_view s) {
     return out;
 }
 
-// Strict UTF-8 (no overlongs, surrogates or values past U+10FFFF); a host that is not valid
-// UTF-8 after percent-decoding holds U+FFFD for a browser, which no host may hold.
-bool IsValidUtf8(std::string_view s) {
-    Utf8Decoder decoder;
-    char32_t codePoint;
-    for (char c : s) {
-        Utf8Decoder::Step step = decoder.Push(static_cast<unsigned char>(c), codePoint);
-        if (step == Utf8Decoder::Step::Error || step == Utf8Decoder::Step::ErrorAgain) return false;
-    }
-    return !decoder.InsideCharacter();
-}
-
 // One part of an IPv4 address: decimal, "0x" hexadecimal or "0" octal. Values too large for
 // any address are capped, which keeps them too large without overflowing.
 bool ParseIpv4Number(std::string_view s, uint64_t& value) {
@@ -270,7 +258,9 @@ bool ParseHost(std::string_view input, const ToAsciiHook& toAscii, std::string& 
         return true;
     }
     std::string domain = PercentDecode(input);
-    if (!IsValidUtf8(domain)) return false;
+    // A host that is not valid UTF-8 after percent-decoding holds U+FFFD for a browser, which
+    // no host may hold.
+    if (!::IsValidUtf8(domain)) return false;
     bool ascii = true;
     for (char& c : domain) {
         if (static_cast<unsigned char>(c) >= 0x80) ascii = false;

@@ -8,7 +8,7 @@
 
 #include "url/text_codec.h"
 
-namespace mht {
+namespace url {
 
 // Drops what browsers ignore in a URL taken from markup: leading and trailing blanks and control
 // bytes, and tabs and line breaks anywhere.
@@ -27,4 +27,4 @@ std::string CanonicalHttpUrl(std::string_view url);
 std::string ResolveHttpReference(std::string_view base, std::string_view ref,
                                  const DocumentEncoding& encoding = DocumentEncoding());
 
-}  // namespace mht
+}  // namespace url

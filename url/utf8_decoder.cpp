@@ -38,3 +38,13 @@ Utf8Decoder::Step Utf8Decoder::Push(unsigned char byte, char32_t& out) {
     Reset();
     return Step::CodePoint;
 }
+
+bool IsValidUtf8(std::string_view text) {
+    Utf8Decoder decoder;
+    char32_t codePoint;
+    for (char c : text) {
+        Utf8Decoder::Step step = decoder.Push(static_cast<unsigned char>(c), codePoint);
+        if (step == Utf8Decoder::Step::Error || step == Utf8Decoder::Step::ErrorAgain) return false;
+    }
+    return !decoder.InsideCharacter();
+}

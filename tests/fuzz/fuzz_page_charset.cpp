@@ -13,6 +13,7 @@
 #include "url/ascii.h"
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
+#include "url/utf8_decoder.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string contentType = in.ConsumeRandomLengthString(64);
     std::string page = in.ConsumeRemainingBytesAsString();
 
-    FUZZ_CHECK_MSG(mht::IsValidUtf8(page) == IsUtf8ByTheRfc(page), page);
+    FUZZ_CHECK_MSG(IsValidUtf8(page) == IsUtf8ByTheRfc(page), page);
 
     mht::HtmlScan scan = mht::ScanHtml(page);
     std::string body = page;

@@ -10,7 +10,7 @@
 
 namespace mht_test {
 
-class IconvCodec : public mht::TextCodec {
+class IconvCodec : public url::TextCodec {
 public:
     bool Decode(std::string_view charset, std::string_view bytes,
                 std::string& utf8) const override {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using mht::ResolveHttpReference;
+using url::ResolveHttpReference;
 
 namespace {
 
