@@ -104,8 +104,8 @@ bool JoinersInContext(const std::wstring& label) {
 void AppendCodePoints(const std::wstring& wide, std::u32string& out) {
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = wide[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+        if (IsHighSurrogate(c) && i + 1 < wide.size()) {
+            c = CombineSurrogates(c, wide[i + 1]);
             ++i;
         }
         out += c;
@@ -135,7 +135,8 @@ bool MapKeepingDeviations(const std::wstring& label, std::u32string& mapped) {
 }
 
 bool LabelToAscii(const std::string& utf8Label, std::string& out) {
-    std::wstring wide = Utf8ToWide(utf8Label);
+    std::wstring wide;
+    if (!ToWide(kUtf8CodePage, utf8Label, wide)) return false;
     bool deviations = false;
     for (wchar_t c : wide) deviations = deviations || IsDeviation(c);
     if (!deviations) {

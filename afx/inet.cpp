@@ -31,8 +31,9 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
     // query in UTF-8 as browsers send them.
     url::Hooks hooks;
     hooks.toAscii = afx::IdnaToAscii;
+    std::string utf8;
     url::Url parsed;
-    if (!url::Parse(afx::AnsiToUtf8(url), nullptr, parsed, hooks)) return FALSE;
+    if (!afx::AnsiToUtf8(url, utf8) || !url::Parse(utf8, nullptr, parsed, hooks)) return FALSE;
 
     serviceType = parsed.scheme == "https" ? AFX_INET_SERVICE_HTTPS : AFX_INET_SERVICE_HTTP;
     std::string host = parsed.host;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "afx/codepage.h"
 #include "cdo/windows_codec.h"
 #include "mht/archive_plan.h"
 #include "mht/mail_date.h"
@@ -117,7 +118,7 @@ ArchiveResult BuildArchive(const std::string& pageUrl) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFetchDeadlineMs);
     // The table holds the URL in the ANSI code page; the plan reads URLs as UTF-8.
     std::string pageUrlUtf8;
-    if (!AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
+    if (!afx::AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
     const CWindowsCodec codec;
     mht::ArchivePlan plan(pageUrlUtf8, mht::PlanLimits(), &codec);
     {
