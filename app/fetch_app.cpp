@@ -1,7 +1,7 @@
 #include "app/fetch_app.h"
 
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 
 CFetchApp theApp;
 

@@ -2,7 +2,7 @@
 
 #include "afx/winapp.h"
 #include "app/icon_position.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "core/ccore.h"
 
 CMainDialog::CMainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent) {

@@ -7,7 +7,7 @@
 
 #include "afx/handles.h"
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
 #include "fetch/worker_registry.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
 #include "net/session.h"

@@ -1,6 +1,6 @@
 // Format 1: the page's source in a text file.
 #include "afx/path_calls.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "core/ccore.h"
 #include "fetch/fetch_thread.h"
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
 #include "fetch/fetch_thread.h"

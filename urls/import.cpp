@@ -4,7 +4,7 @@
 #include "afx/codepage.h"
 #include "afx/stdiofile.h"
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
 #include "urls/url_list.h"
