@@ -9,7 +9,6 @@ BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTR
         _beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this, CREATE_SUSPENDED, &id);
     if (handle == 0) return FALSE;
     m_hThread.reset(reinterpret_cast<HANDLE>(handle));
-    m_nThreadID = id;
     if (!(createFlags & CREATE_SUSPENDED)) ::ResumeThread(reinterpret_cast<HANDLE>(handle));
     return TRUE;
 }

@@ -21,7 +21,6 @@ public:
                       LPSECURITY_ATTRIBUTES security = nullptr);
 
     afx::UniqueKernelHandle m_hThread;
-    DWORD m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
 
 private:

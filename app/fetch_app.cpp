@@ -13,8 +13,6 @@ BOOL CFetchApp::InitInstance() {
     AfxEnableControlContainer();
     Enable3dControls();
     CMainDialog dialog;
-    m_pMainWnd = &dialog;
     dialog.DoModal();
-    m_pMainWnd = nullptr;
     return FALSE;
 }

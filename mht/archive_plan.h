@@ -10,7 +10,7 @@
 //       while (slots free && plan.NextFetch(r)) start(r);
 //       wait for one; plan.OnFetched(id, finalUrl, type, body) or plan.OnFailed(id);
 //   }
-//   if (plan.PageFetched()) WriteArchive(plan.Header(date), plan.TakeParts(), sink);
+//   if (plan.PageFetched()) text = ArchiveText(plan.Header(date), plan.TakeParts());
 
 #include <cstddef>
 #include <deque>

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "afx/cstring.h"
 #include "urls/url_table.h"
 
 namespace {
