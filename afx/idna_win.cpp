@@ -3,17 +3,12 @@
 #include <windows.h>
 
 #include "afx/codepage.h"
+#include "url/ascii.h"
 #include "url/punycode.h"
 
 namespace afx {
 
 namespace {
-
-bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
 
 // The IDN conversions share one signature and are called twice: for the length, then to convert.
 using IdnConversion = int(WINAPI*)(DWORD flags, LPCWSTR in, int inLength, LPWSTR out,
@@ -186,7 +181,7 @@ bool IdnaToAscii(const std::string& utf8Host, std::string& asciiHost) {
     for (;;) {
         size_t dot = utf8Host.find('.', start);
         std::string label = utf8Host.substr(start, dot == std::string::npos ? dot : dot - start);
-        bool plain = IsAscii(label) && label.compare(0, 4, "xn--") != 0;
+        bool plain = ascii::IsAscii(label) && label.compare(0, 4, "xn--") != 0;
         if (plain)
             asciiHost += label;
         else if (!LabelToAscii(label, asciiHost))

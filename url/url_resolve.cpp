@@ -2,18 +2,12 @@
 
 #include <utility>
 
-#include "url/utf8_decoder.h"
+#include "url/ascii.h"
 #include "url/url_parser.h"
+#include "url/utf8_decoder.h"
 
 namespace url {
 namespace {
-
-bool IsAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
 
 // Text no codec could read: each byte above ASCII written as %XX as it stands, and a GBK
 // character's second byte with it, so that a 0x5C there is not read as a separator.
@@ -42,7 +36,7 @@ std::string EscapeUndecodable(std::string_view s) {
 
 // The reference as UTF-8, as the browser reads it from the document's bytes.
 std::string ReferenceText(std::string_view text, const DocumentEncoding& encoding) {
-    if (IsAscii(text)) return std::string(text);
+    if (ascii::IsAscii(text)) return std::string(text);
     std::string utf8;
     if (encoding.codec && !encoding.charset.empty() &&
         encoding.codec->Decode(encoding.charset, text, utf8)) {
@@ -103,7 +97,7 @@ std::string ResolveHttpReference(std::string_view base, std::string_view ref,
     const bool hasBase = !base.empty() && Parse(std::string(base), nullptr, baseUrl);
     Url out;
     if (!Parse(ReferenceText(cleaned, encoding), hasBase ? &baseUrl : nullptr, out,
-                    HooksFor(encoding))) {
+               HooksFor(encoding))) {
         return {};
     }
     return HrefWithoutFragment(std::move(out));

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "url/url_resolve.h"
 #include "url/url_host.h"
+#include "url/url_resolve.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "mht/archive_plan.h"
 #include "mht/stylesheet_charset.h"
-#include "url/url_resolve.h"
 #include "tests/unit/iconv_codec.h"
+#include "url/url_resolve.h"
 
 namespace {
 
