@@ -126,9 +126,8 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
         exchange->deadline = deadline;
 
         if (!RunOnRequestThread([exchange] { RunExchange(*exchange); }, deadline)) return false;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        DWORD waitMs = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-        if (::WaitForSingleObject(exchange->done.get(), waitMs) != WAIT_OBJECT_0) return false;
+        if (::WaitForSingleObject(exchange->done.get(), MsUntil(deadline)) != WAIT_OBJECT_0)
+            return false;
         if (!exchange->ok) return false;
         out = std::move(exchange->result);
         return true;
