@@ -18,8 +18,7 @@ bool ToWide(unsigned codePage, std::string_view bytes, std::wstring& wide);
 
 // UTF-16 text in `codePage`, without best-fit look-alikes. `lossy`, when given, reports a
 // character the code page cannot hold (written as its default character).
-bool FromWide(unsigned codePage, std::wstring_view wide, std::string& bytes,
-              bool* lossy = nullptr);
+bool FromWide(unsigned codePage, std::wstring_view wide, std::string& bytes, bool* lossy = nullptr);
 
 // ANSI text as UTF-8 (through UTF-16, as Windows converts it).
 bool AnsiToUtf8(std::string_view ansi, std::string& utf8);

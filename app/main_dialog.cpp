@@ -58,6 +58,10 @@ void CMainDialog::OnAbout() {
     g_core->showAbout();
 }
 
+void CMainDialog::SetStatus(CString text) {
+    GetDlgItem(IDC_STATUS).SetWindowText(text);
+}
+
 BOOL CMainDialog::PreTranslateMessage(MSG* msg) {
     // Enter and Esc would end the dialog: it closes only from its title bar.
     if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN))

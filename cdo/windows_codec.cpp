@@ -115,11 +115,10 @@ bool CWindowsCodec::Encode(std::string_view charset, std::string_view utf8,
     // not as their percent-encoded "&#N;", as browsers send them.
     bytes.clear();
     for (size_t i = 0; i < wide.size();) {
-        size_t len =
-            (afx::IsHighSurrogate(wide[i]) && i + 1 < wide.size() &&
-             afx::IsLowSurrogate(wide[i + 1]))
-                ? 2
-                : 1;
+        size_t len = (afx::IsHighSurrogate(wide[i]) && i + 1 < wide.size() &&
+                      afx::IsLowSurrogate(wide[i + 1]))
+                         ? 2
+                         : 1;
         std::string piece;
         bool missing = false;
         if (!FromWide(codePage, std::wstring_view(wide).substr(i, len), piece, &missing)) {

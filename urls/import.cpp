@@ -1,12 +1,12 @@
-// The Import button and the status line.
+// The Import button: a URL list read into the URL table.
 #include <cstring>
 
 #include "afx/codepage.h"
 #include "afx/stdiofile.h"
 #include "app/main_dialog.h"
-#include "fetch/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
+#include "fetch/shared_state.h"
 #include "urls/url_list.h"
 #include "urls/url_table.h"
 
@@ -45,8 +45,4 @@ void CMainDialog::OnImport() {
         message.Format(texts::kImportTruncated, kUrlSlots, kUrlSlots);
         g_core->msgboxWarning(m_hWnd, message);
     }
-}
-
-void CMainDialog::SetStatus(CString text) {
-    GetDlgItem(IDC_STATUS).SetWindowText(text);
 }
