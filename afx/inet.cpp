@@ -15,6 +15,9 @@ namespace {
     throw CInternetException(error ? error : ERROR_INTERNET_INTERNAL_ERROR);
 }
 
+// The session's status callback. Like a framework session whose status handler is not
+// overridden, the program asks for status reports and has no use for them: WinInet needs a
+// callback to call, and this one returns at once.
 void CALLBACK IgnoreStatus(HINTERNET, DWORD_PTR, DWORD, LPVOID, DWORD) {}
 
 }  // namespace
