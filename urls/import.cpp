@@ -11,7 +11,7 @@
 #include "urls/url_table.h"
 
 void CMainDialog::OnImport() {
-    // Workers of a running or stopping batch still read their slots.
+    // A running or stopping batch counts its reports against the list it started with.
     if (m_bRunning || m_nActive > 0) {
         g_core->msgboxWarning(m_hWnd, texts::kImportWhileRunning);
         return;
