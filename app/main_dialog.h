@@ -37,7 +37,7 @@ private:
     // Settings and form (app/settings_form.cpp); closing (app/dialog_close.cpp).
     void LoadSettings();
     BOOL ReadForm(BOOL bValidate);
-    // The form's three values as they stand, read without touching the shared state.
+    // The form's three values as they stand, read without touching g_outDir and g_fileType.
     struct FormValues {
         int threads = 0;
         CString outDir;
