@@ -20,7 +20,3 @@ constexpr unsigned kPageDeadlineMs = 60000;
 constexpr unsigned kFetchDeadlineMs = 55000;
 // Redirects followed for one request, as browsers allow; one more fails the request.
 constexpr int kMaxRedirects = 20;
-// How long closing the dialog waits for live workers: a worker ends within its page's bound;
-// the margin covers a loaded machine.
-constexpr unsigned kWorkerBoundMs = kPageDeadlineMs;
-constexpr unsigned kWorkerBoundMarginMs = 5000;

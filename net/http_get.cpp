@@ -140,12 +140,6 @@ void RunExchange(Exchange& x) {
 
 enum class Attempt { kOk, kFailed, kConnectNotEstablished };
 
-DWORD MsUntil(Clock::time_point when) {
-    auto left = std::chrono::duration_cast<milliseconds>(when - Clock::now());
-    // Rounded up, so that a wait never ends just short of its time and spins.
-    return left.count() > 0 ? static_cast<DWORD>(left.count()) + 1 : 0;
-}
-
 // Waits for the request thread until it is done, its deadline passes or it has made no step for
 // the session's time-out; then leaves it.
 Attempt Await(Exchange& x) {

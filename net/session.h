@@ -9,7 +9,7 @@ namespace net {
 
 // Connections WinInet opens at once to one server, for HTTP/1.1 and HTTP/1.0 servers alike:
 // enough for 20 workers each fetching a page and 6 archive resources, plus the request
-// threads a hostile server may still hold (net/http_get.h caps those).
+// threads a hostile server may still hold (net/request_threads.h caps those).
 constexpr DWORD kMaxConnectionsPerServer = 512;
 
 // Raises WinInet's process-wide per-server connection caps (6, or 2 on dial-up, on Windows)

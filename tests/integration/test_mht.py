@@ -119,11 +119,11 @@ class ArchiveCase(unittest.TestCase):
     def archive(cls, path, name):
         """Archives the server's path; returns (figures, raw bytes, parsed message, requests)."""
         cls.server.reset()
-        out = os.path.join(cls.folder, name + ".txt")
+        out = os.path.join(cls.folder, name + ".mht")
         code, figures = run_probe(cls.server.url(path), out)
         if code != 0:
             raise AssertionError("no archive of %s: %s" % (path, figures))
-        data, message = read_archive(out[:-4] + ".mht")
+        data, message = read_archive(out)
         return figures, data, message, cls.server.requests("/")
 
 
@@ -270,12 +270,12 @@ class TestOtherPages(ArchiveCase):
                            ("corrupt", "/encoded/corrupt/site/index.html"),
                            ("inflates", "/encoded/gzip/big/%d" % (16 * 1024 * 1024 + 1))):
             with self.subTest(path=path):
-                out = os.path.join(self.folder, name + ".txt")
-                with open(out[:-4] + ".mht", "wb") as f:
+                out = os.path.join(self.folder, name + ".mht")
+                with open(out, "wb") as f:
                     f.write(b"archive of an earlier run")
                 code, figures = run_probe(self.server.url(path), out)
                 self.assertEqual((code, figures.get("written")), (1, "0"))
-                self.assertFalse(os.path.exists(out[:-4] + ".mht"))
+                self.assertFalse(os.path.exists(out))
                 self.assertEqual(os.listdir(self.folder).count(name + ".mht"), 0)
 
 
