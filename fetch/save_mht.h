@@ -3,11 +3,7 @@
 
 #include "afx/cstring.h"
 
-// `textPath` with its final ".txt" replaced by ".mht" (unchanged if it has none): a folder
-// whose name contains ".txt" stays as it is.
-CString MhtArchivePath(const CString& textPath);
-
-// Deletes the archive at MhtArchivePath(textPath), then has a message object fetch `url` and
-// save it there. True when an archive was written; when the page cannot be fetched there is
-// none, not even the old one. Never throws.
-bool SaveMhtArchive(const CString& url, const CString& textPath);
+// Deletes the file at `archivePath`, then has a message object fetch `url` and save it there.
+// True when an archive was written; when the page cannot be fetched there is none, not even the
+// old one. Never throws.
+bool SaveMhtArchive(const CString& url, const CString& archivePath);

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "mht/ascii_case.h"
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
@@ -10,9 +9,14 @@
 #include "mht/lazy_images.h"
 #include "mht/reference_list.h"
 #include "mht/srcset.h"
-#include "mht/url_resolve.h"
+#include "url/ascii.h"
+#include "url/url_resolve.h"
 
 namespace mht {
+
+using ascii::Lower;
+using url::CleanAttributeUrl;
+
 namespace {
 
 bool IsBlank(char c) {

@@ -6,10 +6,14 @@
 #include <unordered_map>
 #include <utility>
 
-#include "mht/ascii_case.h"
 #include "mht/html_entities.h"
+#include "url/ascii.h"
 
 namespace mht {
+
+using ascii::Lower;
+using ascii::ToLower;
+
 namespace {
 
 bool IsBlank(char c) {

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
+
 
 namespace mht {
 namespace {
@@ -51,7 +52,7 @@ int LazyAttributeRank(std::string_view name) {
 
 bool IsPlaceholderSrc(std::string_view src) {
     if (src.empty()) return true;
-    std::string lower = Lower(src);
+    std::string lower = ascii::Lower(src);
     if (lower.compare(0, 5, "data:") == 0 || lower == "about:blank") return true;
     // The file name alone: a folder named "lazy" says nothing of the image.
     size_t end = lower.find_first_of("?#");
