@@ -31,8 +31,11 @@ std::atomic<long> g_totalFailures{0};
 class CFetchPool {
 public:
     CFetchPool(mht::ArchivePlan& plan, std::shared_ptr<CInternetSession> session,
-               Clock::time_point deadline)
-        : m_plan(plan), m_session(std::move(session)), m_deadline(deadline) {}
+               std::shared_ptr<net::BodyLease> lease, Clock::time_point deadline)
+        : m_plan(plan),
+          m_session(std::move(session)),
+          m_lease(std::move(lease)),
+          m_deadline(deadline) {}
 
     // Returns when the plan is done or the deadline has passed, every helper thread joined.
     void Run(int threads) {
@@ -62,7 +65,8 @@ private:
                     lock.unlock();
                     net::GetResult fetched;
                     // Returns by the deadline whatever the server does.
-                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched);
+                    bool ok =
+                        net::HttpGet(m_session, request.url, cap, m_deadline, fetched, m_lease);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();
@@ -94,6 +98,7 @@ private:
 
     mht::ArchivePlan& m_plan;
     const std::shared_ptr<CInternetSession> m_session;
+    const std::shared_ptr<net::BodyLease> m_lease;
     const Clock::time_point m_deadline;
     std::mutex m_lock;
     std::condition_variable m_changed;
@@ -130,7 +135,8 @@ ArchiveResult BuildArchive(const std::string& pageUrl) {
         // Ready while the page is fetched, for the burst of resources that follows it.
         net::WarmRequestThreads(kFetchThreads);
         // Request threads left behind at the deadline keep the session until they end.
-        CFetchPool pool(plan, std::move(session), deadline);
+        result.lease = std::make_shared<net::BodyLease>();
+        CFetchPool pool(plan, std::move(session), result.lease, deadline);
         pool.Run(kFetchThreads);  // throws what stopped the pool
         result.fetches = pool.fetches();
         result.failures = pool.failures();

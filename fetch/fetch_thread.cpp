@@ -71,5 +71,6 @@ void CFetchThread::SavePage(CString url, CString path) {
 // The connection and request of a page belong to its request thread (net/http_get.h): the
 // worker holds only its share of the session.
 void CFetchThread::CloseAll() {
+    m_pPageLease.reset();
     m_pSession.reset();
 }

@@ -8,6 +8,7 @@
 
 #include "afx/inet.h"
 #include "afx/winthread.h"
+#include "net/body_budget.h"
 
 class CFetchThread;
 
@@ -37,7 +38,8 @@ private:
     void SavePage(CString url, CString path);
     void CloseAll();
 
-    // The page fetch (fetch/page_fetch.cpp).
+    // The page fetch (fetch/page_fetch.cpp): the page's text, with "(at)" already replaced.
+    // Its share of the body budget stays in m_pPageLease until the text is written.
     CString FetchPage(const char* url);
 
     // The writers (fetch/save_text.cpp, fetch/save_mht.cpp).
@@ -46,6 +48,7 @@ private:
 
     // Shared with the request thread of the page, which may outlive this worker.
     std::shared_ptr<CInternetSession> m_pSession;
+    std::shared_ptr<net::BodyLease> m_pPageLease;
     HWND m_hNotify = nullptr;
     int m_nIndex = 0;
 };

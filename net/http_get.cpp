@@ -18,10 +18,17 @@ struct Exchange {
     std::string url;
     size_t maxBytes = 0;
     Clock::time_point deadline;
+    std::shared_ptr<BodyLease> lease;  // kept alive by a request thread left behind
     afx::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     // Written by the thread before `done` is set; read by the caller only after it.
     bool ok = false;
     GetResult result;
+    size_t charged = 0;  // the body's share of the lease, until the caller takes the body
+
+    // A body nobody came for (its caller left at the deadline) gives its share back.
+    ~Exchange() {
+        if (lease) lease->Give(charged);
+    }
 };
 
 // One response's head: the request stays open for its body.
@@ -57,11 +64,12 @@ bool Send(CInternetSession& session, const std::string& url, Response& response)
 
 // Reads the body in pieces no larger than what has arrived, so that each read returns at once
 // and the deadline is looked at whenever the server sends anything.
-bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, std::string& body) {
+bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, BodyRoom& room,
+              std::string& body) {
     ULONGLONG announced = 0;
     bool hasLength = request.QueryContentLength(announced);
     if (hasLength && announced > maxBytes) return false;
-    if (hasLength) body.reserve(static_cast<size_t>(announced));
+    if (hasLength && !room.Reserve(body, static_cast<size_t>(announced), maxBytes)) return false;
     constexpr DWORD kPiece = 64 * 1024;
     for (;;) {
         DWORD available = request.QueryDataAvailable();
@@ -69,6 +77,7 @@ bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, s
         if (available == 0) break;
         DWORD want = std::min(available, kPiece);
         if (body.size() + want > maxBytes) return false;
+        if (!room.Reserve(body, body.size() + want, maxBytes)) return false;
         size_t old = body.size();
         body.resize(old + want);
         UINT read = request.Read(&body[old], want);
@@ -79,7 +88,7 @@ bool ReadBody(CHttpFile& request, size_t maxBytes, Clock::time_point deadline, s
     return !hasLength || announced == body.size();
 }
 
-bool RunGet(Exchange& x) {
+bool RunGet(Exchange& x, BodyRoom& room) {
     std::string url = x.url;
     Response response;
     for (int redirects = 0;; ++redirects) {
@@ -96,27 +105,34 @@ bool RunGet(Exchange& x) {
     x.result.finalUrl = response.request->GetFinalUrl().str();
     if (x.result.finalUrl.empty()) x.result.finalUrl = url;
     x.result.contentType = response.request->QueryInfo(HTTP_QUERY_CONTENT_TYPE).str();
-    return ReadBody(*response.request, x.maxBytes, x.deadline, x.result.body);
+    return ReadBody(*response.request, x.maxBytes, x.deadline, room, x.result.body);
 }
 
 // On the request thread.
 void RunExchange(Exchange& x) {
+    BodyRoom room(*x.lease, x.deadline);
     try {
-        x.ok = RunGet(x);
+        x.ok = RunGet(x, room);
     } catch (...) {
         // CInternetException, or no memory for the body: the GET failed, nothing more.
         x.ok = false;
     }
-    if (!x.ok) x.result.body = std::string();  // give the memory back at once
+    if (x.ok) {
+        x.charged = room.Charged();
+    } else {
+        x.result.body = std::string();  // give the memory back at once
+        room.GiveBack();
+    }
     ::SetEvent(x.done.get());
 }
 
 }  // namespace
 
 bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
-             size_t maxBytes, Clock::time_point deadline, GetResult& out) {
+             size_t maxBytes, Clock::time_point deadline, GetResult& out,
+             const std::shared_ptr<BodyLease>& lease) {
     out = GetResult();
-    if (!session || Clock::now() >= deadline) return false;
+    if (!session || !lease || Clock::now() >= deadline) return false;
     try {
         auto exchange = std::make_shared<Exchange>();
         if (!exchange->done) return false;
@@ -124,6 +140,7 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
         exchange->url = url;
         exchange->maxBytes = maxBytes;
         exchange->deadline = deadline;
+        exchange->lease = lease;
 
         if (!RunOnRequestThread([exchange] { RunExchange(*exchange); }, deadline)) return false;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -131,6 +148,7 @@ bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string
         if (::WaitForSingleObject(exchange->done.get(), waitMs) != WAIT_OBJECT_0) return false;
         if (!exchange->ok) return false;
         out = std::move(exchange->result);
+        exchange->charged = 0;  // the caller's now, with the body
         return true;
     } catch (const std::bad_alloc&) {
         return false;

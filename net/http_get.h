@@ -10,6 +10,7 @@
 #include <string>
 
 #include "afx/inet.h"
+#include "net/body_budget.h"
 
 namespace net {
 
@@ -25,12 +26,17 @@ struct GetResult {
 // whole body of at most `maxBytes` that arrived before `deadline`. Any other outcome is false,
 // never an exception of the internet classes.
 //
+// The body's room is charged to `lease` before it is allocated (waiting, within the deadline,
+// for room in the budget) and stays charged when the body is returned, until the caller gives
+// it back; a failed GET gives back what it took.
+//
 // The request runs on a request thread (net/request_threads.h) that shares the session; the
 // caller waits for it until the deadline and then leaves it. WinInet may block in a call for as
 // long as the server wants (Wine honours none of its time-outs, and closing a handle from another
 // thread does not wake a call blocked on it): such a thread ends when the server lets go, or with
 // the process.
 bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
-             size_t maxBytes, Clock::time_point deadline, GetResult& out);
+             size_t maxBytes, Clock::time_point deadline, GetResult& out,
+             const std::shared_ptr<BodyLease>& lease);
 
 }  // namespace net

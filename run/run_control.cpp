@@ -6,6 +6,7 @@
 #include "app/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
+#include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
 #include "fetch/worker_registry.h"
 #include "run/launch_tick.h"
@@ -30,6 +31,7 @@ void CMainDialog::StartBatch() {
         return;
     }
     g_outDir = outDir;
+    TheBatchNames().NewBatch();  // no worker is alive: the last batch ended
     m_nNext = 0;
     m_nShown = 0;
     m_nActive = 0;

@@ -4,6 +4,7 @@ brindlow_gtest(net_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/net_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/net_redirect_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/body_budget_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/gui/batch/loopback_server.cpp
     ${PROJECT_SOURCE_DIR}/tests/gui/test_files.cpp
   LIBS net ws2_32 nlohmann_json gtest_main
