@@ -229,12 +229,14 @@ class TestOtherPages(ArchiveCase):
         first = sorted(int(e["path"].split("/")[-1][:-4]) for e in log[1:1 + FETCH_THREADS])
         self.assertEqual(first, list(range(FETCH_THREADS)))
         self.assertLessEqual(len({e["connection"] for e in log}), FETCH_THREADS)
-        # Several at once: more than one connection, and the first images all asked for before
-        # the first of them can have been answered (50 ms). How fast a page is archived is
-        # tools/bench-mht.sh's business, not a test's.
+        # Several at once: more than one connection, and the first images all asked for sooner
+        # than one after the other could be (each is answered after 50 ms, so in turn they
+        # would span at least 50 ms for each but the first). A loaded machine may spread the
+        # requests themselves, so the bound is the serial one, not a single answer's time. How
+        # fast a page is archived is tools/bench-mht.sh's business, not a test's.
         self.assertGreater(len({e["connection"] for e in log}), 1)
         times = sorted(e["time"] for e in log[1:1 + FETCH_THREADS])
-        self.assertLess(times[-1] - times[0], 0.05)
+        self.assertLess(times[-1] - times[0], 0.05 * (FETCH_THREADS - 1))
 
     def test_resource_that_never_answers_is_left_out_in_bounded_time(self):
         figures, _, message, _ = self.archive("/sample/silent.html", "silent")
