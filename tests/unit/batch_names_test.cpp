@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <new>
 #include <thread>
 #include <vector>
 
@@ -37,12 +36,6 @@ TEST(BatchNamesTest, OnlyTheFirstWorkerOfANameInABatchRemovesTheOlderFile) {
 
     EXPECT_TRUE(names.Claim("D:\\out\\other.txt", [] {}));
     EXPECT_FALSE(names.Claim("D:\\out\\other.txt", [] {}));
-}
-
-TEST(BatchNamesTest, ARemovalThatThrowsLeavesItToTheNextWorker) {
-    CBatchNames names;
-    EXPECT_THROW(names.Claim("a.txt", [] { throw std::bad_alloc(); }), std::bad_alloc);
-    EXPECT_TRUE(names.Claim("a.txt", [] {}));
 }
 
 TEST(BatchNamesTest, TheNameIsWhatFollowsTheLastSeparatorAtACharacterBoundary) {
