@@ -71,7 +71,14 @@ bool BodyRoom::Reserve(std::string& body, size_t size, size_t ceiling) {
         if (!m_lease.Take(room - m_charged, m_deadline)) return false;
         m_charged = room;
     }
-    body.reserve(room);
+    if (room > body.capacity()) {
+        // Grown from an empty string, so that it gets exactly the room charged: a string that
+        // grows in place may double its capacity past the body's cap.
+        std::string grown;
+        grown.reserve(room);
+        grown.assign(body);
+        body.swap(grown);
+    }
     return true;
 }
 

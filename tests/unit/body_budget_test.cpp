@@ -96,15 +96,17 @@ TEST(BodyBudgetTest, ARoomIsChargedBeforeTheBodyGrows) {
     EXPECT_GE(body.capacity(), 300u);
     EXPECT_EQ(room.Charged(), lease.Held());
     const size_t charged = room.Charged();
-    body.resize(300);
     ASSERT_TRUE(room.Reserve(body, 300, 1000));
     EXPECT_EQ(charged, room.Charged()) << "room already there costs nothing";
-    // Growing doubles, up to the body's cap.
+    // Growing doubles, up to the body's cap, keeps the bytes, and takes no more than charged.
+    body.assign(300, 'x');
     ASSERT_TRUE(room.Reserve(body, 301, 1000));
     EXPECT_EQ(600u, room.Charged());
-    EXPECT_GE(body.capacity(), 600u);
+    EXPECT_EQ(600u, body.capacity());
     ASSERT_TRUE(room.Reserve(body, 700, 1000));
     EXPECT_EQ(1000u, room.Charged());
+    EXPECT_EQ(1000u, body.capacity()) << "not doubled past the cap";
+    EXPECT_EQ(std::string(300, 'x'), body);
 
     BodyLease other(budget);
     ASSERT_TRUE(other.Take(1, In(0)));  // takes the overdraft: the room must now wait
