@@ -23,7 +23,7 @@ bool BodyLease::Take(size_t bytes, Clock::time_point deadline) {
     if (bytes == 0) return true;
     BodyBudget& b = m_budget;
     std::unique_lock<std::mutex> lock(b.m_lock);
-    b.m_waiting.insert(m_ticket);
+    const auto waiting = b.m_waiting.insert(m_ticket);  // this call's own place in the queue
     for (;;) {
         const bool oldest = *b.m_waiting.begin() == m_ticket;
         const bool fits = b.m_inUse <= b.m_limit && bytes <= b.m_limit - b.m_inUse;
@@ -34,12 +34,12 @@ bool BodyLease::Take(size_t bytes, Clock::time_point deadline) {
         }
         if (b.m_changed.wait_until(lock, deadline) == std::cv_status::timeout &&
             Clock::now() >= deadline) {
-            b.m_waiting.erase(m_ticket);
+            b.m_waiting.erase(waiting);
             b.m_changed.notify_all();  // the next waiter may now be the oldest
             return false;
         }
     }
-    b.m_waiting.erase(m_ticket);
+    b.m_waiting.erase(waiting);
     b.m_inUse += bytes;
     m_held += bytes;
     b.m_changed.notify_all();  // the next waiter may fit as well

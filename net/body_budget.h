@@ -40,7 +40,9 @@ private:
     const size_t m_limit;
     size_t m_inUse = 0;
     uint64_t m_nextTicket = 0;
-    std::set<uint64_t> m_waiting;            // tickets of the leases waiting, oldest first
+    // Tickets of the leases waiting, oldest first; once per waiting call, since the fetches of one
+    // archive share a lease and may wait at once.
+    std::multiset<uint64_t> m_waiting;
     const BodyLease* m_overdraft = nullptr;  // the one lease allowed over the limit
 };
 

@@ -41,6 +41,23 @@ TEST(BodyBudgetTest, AShareThatDoesNotFitWaitsForMemoryGivenBack) {
     EXPECT_EQ(90u, budget.InUse());
 }
 
+// The fetches of one archive share a lease: one of them giving up must not take the others'
+// places in the queue.
+TEST(BodyBudgetTest, WaitsOnOneLeaseAreEachTheirOwn) {
+    BodyBudget budget(100);
+    BodyLease holder(budget), overdraft(budget), shared(budget);
+    ASSERT_TRUE(holder.Take(100, In(0)));
+    ASSERT_TRUE(overdraft.Take(1, In(0)));
+    bool patient = false;
+    std::thread waiter([&] { patient = shared.Take(50, In(10000)); });
+    std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_FALSE(shared.Take(50, In(100)));  // gives up while the other still waits
+    holder.Give(100);
+    waiter.join();
+    EXPECT_TRUE(patient);
+    EXPECT_EQ(50u, shared.Held());
+}
+
 TEST(BodyBudgetTest, TheOverdraftEndsWhenItsLeaseHoldsNothing) {
     BodyBudget budget(100);
     BodyLease holder(budget);
