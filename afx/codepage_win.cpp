@@ -2,62 +2,65 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace afx {
 
-bool EncodeAnsiChar(char32_t codePoint, std::string& ansi) {
-    wchar_t wide[2];
-    int wideLength = 1;
-    if (codePoint >= 0x10000) {
-        char32_t v = codePoint - 0x10000;
-        wide[0] = static_cast<wchar_t>(0xD800 + (v >> 10));
-        wide[1] = static_cast<wchar_t>(0xDC00 + (v & 0x3FF));
-        wideLength = 2;
-    } else {
-        wide[0] = static_cast<wchar_t>(codePoint);
-    }
-    char bytes[8];
+bool ToWide(unsigned codePage, std::string_view bytes, std::wstring& wide) {
+    wide.clear();
+    if (bytes.empty()) return true;
+    if (bytes.size() > INT_MAX / 2) return false;
+    const int n = static_cast<int>(bytes.size());
+    const int count = ::MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
+    if (count <= 0) return false;
+    wide.resize(static_cast<size_t>(count));
+    if (::MultiByteToWideChar(codePage, 0, bytes.data(), n, &wide[0], count) == count) return true;
+    wide.clear();
+    return false;
+}
+
+bool FromWide(unsigned codePage, std::wstring_view wide, std::string& bytes, bool* lossy) {
+    bytes.clear();
+    if (lossy) *lossy = false;
+    if (wide.empty()) return true;
+    if (wide.size() > INT_MAX / 4) return false;
+    const int n = static_cast<int>(wide.size());
+    // UTF-8 and GB18030 hold every character, and refuse both the flag and the lossy report.
+    const bool total = codePage == CP_UTF8 || codePage == 54936;
+    const DWORD flags = total ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes,
-                                  sizeof bytes, nullptr, &usedDefault);
-    if (n <= 0 || usedDefault) return false;
-    // Only an exact round trip counts: some code pages map characters they lack to look-alikes.
-    wchar_t back[4];
-    int m = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, n, back, 4);
-    if (m != wideLength || back[0] != wide[0] || (wideLength == 2 && back[1] != wide[1]))
+    BOOL* usedDefaultPtr = total ? nullptr : &usedDefault;
+    const int count =
+        ::WideCharToMultiByte(codePage, flags, wide.data(), n, nullptr, 0, nullptr, usedDefaultPtr);
+    if (count <= 0) return false;
+    bytes.resize(static_cast<size_t>(count));
+    if (::WideCharToMultiByte(codePage, flags, wide.data(), n, &bytes[0], count, nullptr,
+                              usedDefaultPtr) != count) {
+        bytes.clear();
         return false;
-    ansi.assign(bytes, static_cast<size_t>(n));
+    }
+    if (lossy) *lossy = usedDefault != FALSE;
     return true;
 }
 
-std::wstring Utf8ToWide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-    return wide;
+bool AnsiToUtf8(std::string_view ansi, std::string& utf8) {
+    std::wstring wide;
+    return ToWide(kAnsiCodePage, ansi, wide) && FromWide(kUtf8CodePage, wide, utf8);
 }
 
-std::string WideToUtf8(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                  0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], n,
-                              nullptr, nullptr);
-    return utf8;
-}
-
-std::string AnsiToUtf8(const std::string& ansi) {
-    if (ansi.empty()) return std::string();
-    int n =
-        ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    if (n <= 0) return std::string();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
-    return WideToUtf8(wide);
+bool EncodeAnsiChar(char32_t codePoint, std::string& ansi) {
+    std::wstring wide;
+    AppendUtf16(codePoint, wide);
+    std::string bytes;
+    bool lossy = false;
+    if (!FromWide(kAnsiCodePage, wide, bytes, &lossy) || lossy) return false;
+    // Only an exact round trip counts: some code pages map characters they lack to look-alikes.
+    wchar_t back[4];
+    const int m = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(),
+                                        static_cast<int>(bytes.size()), back, 4);
+    if (m <= 0 || std::wstring_view(back, static_cast<size_t>(m)) != wide) return false;
+    ansi = bytes;
+    return true;
 }
 
 }  // namespace afx

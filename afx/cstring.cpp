@@ -68,11 +68,6 @@ int CString::Replace(const char* from, const char* to) {
     return count;
 }
 
-int CString::Replace(char from, char to) {
-    const char a[2] = {from, 0}, b[2] = {to, 0};
-    return Replace(a, b);
-}
-
 CString& CString::MakeLower() {
     for (size_t i = 0; i < m_text.size();) {
         size_t len = afx::CharLength(m_text, i);

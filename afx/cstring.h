@@ -37,7 +37,6 @@ public:
         m_text += c;
         return *this;
     }
-    void Append(const char* data, int length) { m_text.append(data, static_cast<size_t>(length)); }
 
     // printf-style formatting into this string.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -46,7 +45,6 @@ public:
     // Replaces every non-overlapping occurrence of `from`, scanning left to right and
     // matching only at character boundaries. Returns the number of replacements.
     int Replace(const char* from, const char* to);
-    int Replace(char from, char to);
 
     // Single-byte A-Z become a-z; double-byte characters are left alone.
     CString& MakeLower();
@@ -67,7 +65,6 @@ public:
     friend bool operator==(const char* a, const CString& b) { return b == a; }
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
-    friend bool operator<(const CString& a, const CString& b) { return a.m_text < b.m_text; }
     friend CString operator+(CString a, const CString& b) { return a += b; }
     friend CString operator+(CString a, const char* b) { return a += b; }
     friend CString operator+(const char* a, const CString& b) { return CString(a) += b; }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "afx/codepage.h"
+
 namespace afx {
 namespace {
 
@@ -144,9 +146,9 @@ bool HasOverlongName(const std::wstring& path, bool utf8Names) {
             continue;
         }
         const unsigned long c = static_cast<unsigned long>(path[i]);
-        if (c >= 0xDC00 && c <= 0xDFFF) {
+        if (IsLowSurrogate(c)) {
             units += 1;  // second half of a pair: its bytes were counted with the first
-        } else if (c >= 0xD800 && c <= 0xDBFF) {
+        } else if (IsHighSurrogate(c)) {
             units += 1;
             bytes += 4;
         } else {

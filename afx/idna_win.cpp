@@ -3,17 +3,12 @@
 #include <windows.h>
 
 #include "afx/codepage.h"
-#include "urls/punycode.h"
+#include "url/ascii.h"
+#include "url/punycode.h"
 
 namespace afx {
 
 namespace {
-
-bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
 
 // The IDN conversions share one signature and are called twice: for the length, then to convert.
 using IdnConversion = int(WINAPI*)(DWORD flags, LPCWSTR in, int inLength, LPWSTR out,
@@ -104,8 +99,8 @@ bool JoinersInContext(const std::wstring& label) {
 void AppendCodePoints(const std::wstring& wide, std::u32string& out) {
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = wide[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size()) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+        if (IsHighSurrogate(c) && i + 1 < wide.size()) {
+            c = CombineSurrogates(c, wide[i + 1]);
             ++i;
         }
         out += c;
@@ -135,7 +130,8 @@ bool MapKeepingDeviations(const std::wstring& label, std::u32string& mapped) {
 }
 
 bool LabelToAscii(const std::string& utf8Label, std::string& out) {
-    std::wstring wide = Utf8ToWide(utf8Label);
+    std::wstring wide;
+    if (!ToWide(kUtf8CodePage, utf8Label, wide)) return false;
     bool deviations = false;
     for (wchar_t c : wide) deviations = deviations || IsDeviation(c);
     if (!deviations) {
@@ -185,7 +181,7 @@ bool IdnaToAscii(const std::string& utf8Host, std::string& asciiHost) {
     for (;;) {
         size_t dot = utf8Host.find('.', start);
         std::string label = utf8Host.substr(start, dot == std::string::npos ? dot : dot - start);
-        bool plain = IsAscii(label) && label.compare(0, 4, "xn--") != 0;
+        bool plain = ascii::IsAscii(label) && label.compare(0, 4, "xn--") != 0;
         if (plain)
             asciiHost += label;
         else if (!LabelToAscii(label, asciiHost))

@@ -6,7 +6,7 @@
 
 #include "afx/codepage.h"
 #include "afx/idna.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 namespace {
 
@@ -15,6 +15,9 @@ namespace {
     throw CInternetException(error ? error : ERROR_INTERNET_INTERNAL_ERROR);
 }
 
+// The session's status callback. Like a framework session whose status handler is not
+// overridden, the program asks for status reports and has no use for them: WinInet needs a
+// callback to call, and this one returns at once.
 void CALLBACK IgnoreStatus(HINTERNET, DWORD_PTR, DWORD, LPVOID, DWORD) {}
 
 }  // namespace
@@ -31,8 +34,9 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
     // query in UTF-8 as browsers send them.
     url::Hooks hooks;
     hooks.toAscii = afx::IdnaToAscii;
+    std::string utf8;
     url::Url parsed;
-    if (!url::Parse(afx::AnsiToUtf8(url), nullptr, parsed, hooks)) return FALSE;
+    if (!afx::AnsiToUtf8(url, utf8) || !url::Parse(utf8, nullptr, parsed, hooks)) return FALSE;
 
     serviceType = parsed.scheme == "https" ? AFX_INET_SERVICE_HTTPS : AFX_INET_SERVICE_HTTP;
     std::string host = parsed.host;
@@ -46,7 +50,7 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
 
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxy, const char* proxyBypass, DWORD flags)
-    : m_dwContext(static_cast<DWORD>(context)) {
+    : m_dwContext(static_cast<DWORD>(context)), m_statusHandler(&IgnoreStatus) {
     m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
     if (!m_session.get()) ThrowLastError();
 }
@@ -65,8 +69,13 @@ BOOL CInternetSession::SetOption(DWORD option, LPVOID value, DWORD length, DWORD
 
 void CInternetSession::EnableStatusCallback(BOOL enable) {
     INTERNET_STATUS_CALLBACK previous =
-        ::InternetSetStatusCallbackA(m_session.get(), enable ? &IgnoreStatus : nullptr);
+        ::InternetSetStatusCallbackA(m_session.get(), enable ? m_statusHandler : nullptr);
     if (previous == INTERNET_INVALID_STATUS_CALLBACK) ThrowLastError();
+}
+
+void CInternetSession::SetStatusHandler(INTERNET_STATUS_CALLBACK handler) {
+    m_statusHandler = handler ? handler : &IgnoreStatus;
+    EnableStatusCallback(TRUE);
 }
 
 std::unique_ptr<CHttpConnection> CInternetSession::GetHttpConnection(const char* server,

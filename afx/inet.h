@@ -95,8 +95,12 @@ public:
     CInternetSession& operator=(const CInternetSession&) = delete;
 
     BOOL SetOption(DWORD option, LPVOID value, DWORD length, DWORD flags = 0);
-    // Status notifications reach a handler that does nothing: the session has none of its own.
+    // Status notifications reach the session's handler (by default one that does nothing), or
+    // with FALSE no handler. Throws when WinInet refuses.
     void EnableStatusCallback(BOOL enable = TRUE);
+    // The handler that status notifications of this session and its requests reach from now on,
+    // and whenever they are enabled again. Throws when WinInet refuses.
+    void SetStatusHandler(INTERNET_STATUS_CALLBACK handler);
     // A connection to host:port. Throws on failure.
     std::unique_ptr<CHttpConnection> GetHttpConnection(const char* server, INTERNET_PORT port,
                                                        const char* user = nullptr,
@@ -109,4 +113,5 @@ private:
     // implementations take them from.
     DWORD m_dwReceiveTimeout = 0;
     DWORD m_dwSendTimeout = 0;
+    INTERNET_STATUS_CALLBACK m_statusHandler;
 };

@@ -1,5 +1,6 @@
 #include "afx/path_calls.h"
 
+#include "afx/codepage.h"
 #include "afx/extended_path.h"
 
 namespace afx {
@@ -28,13 +29,8 @@ bool NamesAreUtf8() {
 }  // namespace
 
 std::wstring WidePath(const char* path) {
-    if (!path || !*path) return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    if (length <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    if (::MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length) != length)
-        return std::wstring();
-    wide.resize(static_cast<size_t>(length - 1));
+    std::wstring wide;
+    if (!path || !*path || !ToWide(kAnsiCodePage, path, wide)) return std::wstring();
     return WidePath(wide);
 }
 

@@ -32,19 +32,6 @@ bool CStdioFile::Fill() {
     return m_end > 0;
 }
 
-bool CStdioFile::ReadString(CString& line) {
-    line.Empty();
-    std::string text, piece;
-    bool lineEnded = false, gotAny = false;
-    while (!lineEnded && ReadString(piece, kBlockBytes, lineEnded)) {
-        gotAny = true;
-        text += piece;
-    }
-    if (m_bError) return false;
-    line = CString(std::move(text));
-    return gotAny;
-}
-
 bool CStdioFile::ReadString(std::string& piece, size_t maxBytes, bool& lineEnded) {
     piece.clear();
     lineEnded = false;

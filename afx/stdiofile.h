@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "afx/cstring.h"
-
 class CStdioFile {
 public:
     // Read only, text mode, and no other program may open the file meanwhile.
@@ -19,9 +17,6 @@ public:
     CStdioFile& operator=(const CStdioFile&) = delete;
 
     bool Open(const char* path, unsigned flags = modeRead);
-    // The next line without its line end, whatever its length; false at the end of the file
-    // or on a read error (see HadError).
-    bool ReadString(CString& line);
     // The next piece of the current line, at most `maxBytes` bytes without the line end, so that
     // an enormous line is read with bounded memory. `lineEnded` tells whether the line ends with
     // this piece. False at the end of the file when nothing was read, or on a read error.

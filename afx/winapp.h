@@ -19,7 +19,6 @@ public:
     HICON LoadIcon(UINT id) const { return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id)); }
 
     HINSTANCE m_hInstance = nullptr;
-    CWnd* m_pMainWnd = nullptr;
 };
 
 CWinApp* AfxGetApp();

@@ -9,8 +9,14 @@ BOOL CWinThread::CreateThread(DWORD createFlags, UINT stackSize, LPSECURITY_ATTR
         _beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this, CREATE_SUSPENDED, &id);
     if (handle == 0) return FALSE;
     m_hThread.reset(reinterpret_cast<HANDLE>(handle));
-    m_nThreadID = id;
-    if (!(createFlags & CREATE_SUSPENDED)) ::ResumeThread(reinterpret_cast<HANDLE>(handle));
+    if (!(createFlags & CREATE_SUSPENDED) &&
+        ::ResumeThread(m_hThread.get()) == static_cast<DWORD>(-1)) {
+        // A thread that cannot be resumed never runs, so the object stays the caller's: it is
+        // ended (freeing its stack) and the call fails like a thread that was never created.
+        ::TerminateThread(m_hThread.get(), 0);
+        m_hThread.reset();
+        return FALSE;
+    }
     return TRUE;
 }
 

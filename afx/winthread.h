@@ -16,12 +16,12 @@ public:
     CWinThread& operator=(const CWinThread&) = delete;
 
     // Starts the thread. Once it runs (and auto-delete is on) the object belongs to the thread:
-    // the caller must not touch it after a successful call.
+    // the caller must not touch it after a successful call. After a failed one the object is
+    // still the caller's and no thread runs it.
     BOOL CreateThread(DWORD createFlags = 0, UINT stackSize = 0,
                       LPSECURITY_ATTRIBUTES security = nullptr);
 
     afx::UniqueKernelHandle m_hThread;
-    DWORD m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
 
 private:

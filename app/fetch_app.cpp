@@ -1,7 +1,7 @@
 #include "app/fetch_app.h"
 
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 
 CFetchApp theApp;
 
@@ -13,8 +13,6 @@ BOOL CFetchApp::InitInstance() {
     AfxEnableControlContainer();
     Enable3dControls();
     CMainDialog dialog;
-    m_pMainWnd = &dialog;
     dialog.DoModal();
-    m_pMainWnd = nullptr;
     return FALSE;
 }

@@ -2,7 +2,7 @@
 
 #include "afx/winapp.h"
 #include "app/icon_position.h"
-#include "app/shared_state.h"
+#include "fetch/shared_state.h"
 #include "core/ccore.h"
 
 CMainDialog::CMainDialog(CWnd* parent) : CDialog(IDD_MAIN, parent) {
@@ -56,6 +56,10 @@ HCURSOR CMainDialog::OnQueryDragIcon() {
 
 void CMainDialog::OnAbout() {
     g_core->showAbout();
+}
+
+void CMainDialog::SetStatus(CString text) {
+    GetDlgItem(IDC_STATUS).SetWindowText(text);
 }
 
 BOOL CMainDialog::PreTranslateMessage(MSG* msg) {

@@ -3,9 +3,16 @@
 
 #include <windows.h>
 
+#include "afx/cstring.h"
 #include "afx/dialog.h"
-#include "fetch/fetch_thread.h"
+#include "fetch/job_report.h"
 #include "res/resource.h"
+
+// The form's output folder (normalised with a trailing backslash when a batch starts) and format
+// (1 = page source as ".txt", 2 = web archive as ".mht"). Only the UI thread reads and writes
+// them; each worker gets its own copy in its job.
+extern CString g_outDir;
+extern int g_fileType;
 
 // The scheduler's timer: starts workers while a batch runs.
 constexpr UINT_PTR IDT_SCHEDULE = 1;
@@ -27,10 +34,10 @@ private:
     HCURSOR OnQueryDragIcon();
     void OnAbout();
 
-    // Settings and form (app/settings_form.cpp).
+    // Settings and form (app/settings_form.cpp); closing (app/dialog_close.cpp).
     void LoadSettings();
     BOOL ReadForm(BOOL bValidate);
-    // The form's three values as they stand, read without touching the shared state.
+    // The form's three values as they stand, read without touching g_outDir and g_fileType.
     struct FormValues {
         int threads = 0;
         CString outDir;
@@ -44,6 +51,8 @@ private:
 
     // URL list (urls/import.cpp).
     void OnImport();
+
+    // The status line (app/main_dialog.cpp).
     void SetStatus(CString text);
 
     // Run control (run/run_control.cpp).
@@ -54,6 +63,7 @@ private:
     void ScheduleWorkers();
     BOOL LaunchWorker(int index);
     LRESULT OnJobDone(WPARAM wParam, LPARAM lParam);
+    void CountReports(int count);
     void EndBatch();
     void ShowProgress(int nHandedOut);
 
@@ -61,7 +71,7 @@ private:
     int m_nNext = 0;
     int m_nThreads = 1;
     int m_nShown = 0;
-    LONG m_nActive = 0;
+    int m_nActive = 0;  // workers started and not yet reported; UI thread only
     BOOL m_bRunning = FALSE;
     HICON m_hIcon;
 };

@@ -7,10 +7,9 @@
 
 #include "afx/handles.h"
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
-#include "fetch/worker_registry.h"
+#include "fetch/shared_state.h"
 #include "urls/url_table.h"
 
 // The folder the browser pre-selects; written just before the browser opens.
@@ -102,22 +101,4 @@ int CALLBACK CMainDialog::BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM, LPARA
                            reinterpret_cast<LPARAM>(g_browseInitDir));
     }
     return 0;
-}
-
-void CMainDialog::OnDestroy() {
-    CDialog::OnDestroy();
-    KillTimer(IDT_SCHEDULE);
-    // The settings are saved first, from the form itself: workers still running read the
-    // output folder and the format, which therefore stay as they are, and the settings store
-    // is no state of theirs.
-    FormValues form = FormNow();
-    g_core->saveConfigInt("threadcount", form.threads);
-    g_core->saveConfigStr("pathout", form.outDir);
-    g_core->saveConfigInt("filetyp", form.fileType);
-    // Then the workers finish before the URL table and the core are released. Should one
-    // outlive its bound, its state is left as it is and the process ends without it.
-    if (!WaitForLiveWorkers()) return;
-    FreeUrlTable();
-    delete g_core;
-    g_core = nullptr;
 }

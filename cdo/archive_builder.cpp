@@ -1,15 +1,16 @@
 #include "cdo/archive_builder.h"
 
 #include <windows.h>
+#include <process.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "afx/codepage.h"
+#include "afx/handles.h"
 #include "cdo/windows_codec.h"
 #include "mht/archive_plan.h"
 #include "mht/mail_date.h"
@@ -39,14 +40,19 @@ public:
 
     // Returns when the plan is done or the deadline has passed, every helper thread joined.
     void Run(int threads) {
-        std::vector<std::thread> helpers;
-        try {
-            for (int i = 1; i < threads; ++i) helpers.emplace_back(&CFetchPool::Work, this);
-        } catch (const std::system_error&) {
-            // Fewer threads only make the archive slower.
+        std::vector<afx::UniqueKernelHandle> helpers;
+        helpers.reserve(threads > 1 ? static_cast<size_t>(threads - 1) : 0);
+        // Helpers reserve as little stack as request threads: 20 workers run up to 100 of them
+        // in a 32-bit address space.
+        for (int i = 1; i < threads; ++i) {
+            uintptr_t helper = _beginthreadex(nullptr, net::kRequestStackBytes, &HelperMain, this,
+                                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+            if (helper == 0) break;  // fewer threads only make the archive slower
+            helpers.emplace_back(reinterpret_cast<HANDLE>(helper));
         }
         Work();
-        for (std::thread& helper : helpers) helper.join();
+        for (afx::UniqueKernelHandle& helper : helpers)
+            ::WaitForSingleObject(helper.get(), INFINITE);
         if (m_error) std::rethrow_exception(m_error);
     }
 
@@ -54,6 +60,11 @@ public:
     long failures() const { return m_failures; }
 
 private:
+    static unsigned __stdcall HelperMain(void* pool) {
+        static_cast<CFetchPool*>(pool)->Work();
+        return 0;
+    }
+
     void Work() {
         std::unique_lock<std::mutex> lock(m_lock);
         try {
@@ -64,9 +75,13 @@ private:
                         request.kind == mht::FetchKind::kPage ? kMaxBodyBytes : m_plan.ByteBudget();
                     lock.unlock();
                     net::GetResult fetched;
-                    // Returns by the deadline whatever the server does.
-                    bool ok =
-                        net::HttpGet(m_session, request.url, cap, m_deadline, fetched, m_lease);
+                    // Returns by the deadline whatever the server does. A resource is not asked
+                    // of a server found unreachable a while ago; the page always is.
+                    const net::UnreachableServers servers = request.kind == mht::FetchKind::kPage
+                                                                ? net::UnreachableServers::kTry
+                                                                : net::UnreachableServers::kSkip;
+                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched,
+                                           m_lease, servers);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();
@@ -122,7 +137,7 @@ ArchiveResult BuildArchive(const std::string& pageUrl) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFetchDeadlineMs);
     // The table holds the URL in the ANSI code page; the plan reads URLs as UTF-8.
     std::string pageUrlUtf8;
-    if (!AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
+    if (!afx::AnsiToUtf8(pageUrl, pageUrlUtf8)) return result;
     const CWindowsCodec codec;
     mht::ArchivePlan plan(pageUrlUtf8, mht::PlanLimits(), &codec);
     {

@@ -10,11 +10,12 @@
 
 namespace cdo {
 
-// An owned BSTR of the text, converted with the ANSI code page (null is the empty text); throws
-// std::bad_alloc when no BSTR can be allocated.
+// An owned BSTR of the text, converted with the ANSI code page (null, or text that cannot be
+// converted, is the empty text); throws std::bad_alloc when no BSTR can be allocated.
 afx::UniqueBstr BstrFromAnsi(const char* ansi);
 
-// The BSTR's text in the ANSI code page; a null BSTR is the empty text.
+// The BSTR's text in the ANSI code page; a null BSTR, or one that cannot be converted, is the
+// empty text.
 std::string NarrowFromBstr(BSTR text);
 
 }  // namespace cdo

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "afx/codepage.h"
 #include "afx/idna.h"
-
-#include <climits>
 
 namespace cdo {
 namespace {
+
+using afx::FromWide;
+using afx::ToWide;
 
 struct CharsetCodePage {
     const char* label;
@@ -62,41 +64,6 @@ const CharsetCodePage kCharsets[] = {
     {"tis-620", 874},
 };
 
-bool ToWide(unsigned codePage, std::string_view bytes, std::wstring& wide) {
-    wide.clear();
-    if (bytes.empty()) return true;
-    if (bytes.size() > INT_MAX / 2) return false;
-    const int n = static_cast<int>(bytes.size());
-    int count = ::MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
-    if (count <= 0) return false;
-    wide.resize(count);
-    return ::MultiByteToWideChar(codePage, 0, bytes.data(), n, &wide[0], count) == count;
-}
-
-// Conversion to a code page; `lossy` reports a character it could not hold (left as "?").
-bool FromWide(unsigned codePage, std::wstring_view wide, std::string& out, bool* lossy) {
-    out.clear();
-    if (lossy) *lossy = false;
-    if (wide.empty()) return true;
-    if (wide.size() > INT_MAX / 4) return false;
-    const int n = static_cast<int>(wide.size());
-    // UTF-8 and GB18030 hold every character, and refuse the flags and the lossy flag.
-    const bool total = codePage == CP_UTF8 || codePage == 54936;
-    const DWORD flags = total ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* usedDefaultPtr = total ? nullptr : &usedDefault;
-    int count =
-        ::WideCharToMultiByte(codePage, flags, wide.data(), n, nullptr, 0, nullptr, usedDefaultPtr);
-    if (count <= 0) return false;
-    out.resize(count);
-    if (::WideCharToMultiByte(codePage, flags, wide.data(), n, &out[0], count, nullptr,
-                              usedDefaultPtr) != count) {
-        return false;
-    }
-    if (lossy) *lossy = usedDefault != FALSE;
-    return true;
-}
-
 // Where browsers' encoders differ from the code page's table: the Japanese ones send the minus
 // sign as the full-width hyphen-minus and yen and overline as their ASCII bytes, and GB18030
 // has no form for U+E5E5.
@@ -120,11 +87,6 @@ unsigned CodePageOfCharset(std::string_view charset) {
         if (charset == c.label) return c.codePage;
     }
     return 0;
-}
-
-bool AnsiToUtf8(std::string_view ansi, std::string& utf8) {
-    std::wstring wide;
-    return ToWide(CP_ACP, ansi, wide) && FromWide(CP_UTF8, wide, utf8, nullptr);
 }
 
 bool CWindowsCodec::Decode(std::string_view charset, std::string_view bytes,
@@ -153,19 +115,18 @@ bool CWindowsCodec::Encode(std::string_view charset, std::string_view utf8,
     // not as their percent-encoded "&#N;", as browsers send them.
     bytes.clear();
     for (size_t i = 0; i < wide.size();) {
-        size_t len =
-            (IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]))
-                ? 2
-                : 1;
+        size_t len = (afx::IsHighSurrogate(wide[i]) && i + 1 < wide.size() &&
+                      afx::IsLowSurrogate(wide[i + 1]))
+                         ? 2
+                         : 1;
         std::string piece;
         bool missing = false;
         if (!FromWide(codePage, std::wstring_view(wide).substr(i, len), piece, &missing)) {
             return false;
         }
         if (missing || HasNoFormIn(codePage, wide[i])) {
-            unsigned long cp =
-                len == 2 ? 0x10000 + ((wide[i] - 0xD800) << 10) + (wide[i + 1] - 0xDC00) : wide[i];
-            bytes += "%26%23" + std::to_string(cp) + "%3B";
+            const char32_t cp = len == 2 ? afx::CombineSurrogates(wide[i], wide[i + 1]) : wide[i];
+            bytes += "%26%23" + std::to_string(static_cast<unsigned long>(cp)) + "%3B";
         } else {
             bytes += piece;
         }

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace cdo {
 
-class CWindowsCodec : public mht::TextCodec {
+class CWindowsCodec : public url::TextCodec {
 public:
     bool Decode(std::string_view charset, std::string_view bytes, std::string& utf8) const override;
     bool Encode(std::string_view charset, std::string_view utf8, std::string& bytes) const override;
@@ -17,8 +17,5 @@ public:
 
 // The Windows code page of a charset label as pages write it; 0 when there is none.
 unsigned CodePageOfCharset(std::string_view charset);
-
-// Text in the ANSI code page (the URL table's) as UTF-8; false when it cannot be converted.
-bool AnsiToUtf8(std::string_view ansi, std::string& utf8);
 
 }  // namespace cdo

@@ -2,11 +2,9 @@
 
 #include <new>
 
-#include "app/shared_state.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
 #include "net/session.h"
-#include "urls/url_table.h"
 
 CFetchThread::CFetchThread(AFX_THREADPROC proc, tagJob* job) : CWinThread(proc, job) {
     job->pThread = this;
@@ -25,22 +23,20 @@ UINT CFetchThread::FetchThreadProc(LPVOID param) {
 }
 
 void CFetchThread::RunJob(tagJob* job) {
-    m_hNotify = job->hNotify;
     WPARAM index = 0;
     LPARAM outcome = -1;
     try {
         if (OpenSession()) {
-            m_nIndex = job->nIndex;
-            index = static_cast<WPARAM>(m_nIndex);
+            index = static_cast<WPARAM>(job->nIndex);
             outcome = 0;
-            SaveUrl();
+            SaveUrl(*job);
         }
     } catch (const std::bad_alloc&) {
         // The page is lost, not the process: the writers replace a file only with whole
         // content, so nothing half-written is left, and the job still reports below.
         CloseAll();
     }
-    ::PostMessageA(m_hNotify, WM_JOB_DONE, index, outcome);
+    PostJobReport(job->hNotify, index, outcome);
 }
 
 // Opened for both formats on purpose, though a web archive makes its own connections.
@@ -55,17 +51,11 @@ BOOL CFetchThread::OpenSession() {
     }
 }
 
-void CFetchThread::SaveUrl() {
-    CString url(UrlSlot(m_nIndex));
-    CString path = g_outDir + OutputFileName(url);
-    SavePage(url, path);
-}
-
-void CFetchThread::SavePage(CString url, CString path) {
-    if (g_fileType == 1)
-        SaveAsText(url, path);
-    else if (g_fileType == 2)
-        SaveAsMht(url, path);
+void CFetchThread::SaveUrl(const tagJob& job) {
+    if (job.fileType == 1)
+        SaveAsText(job.url, job.outDir + OutputFileName(job.url));
+    else if (job.fileType == 2)
+        SaveAsMht(job.url, job.outDir + OutputFileName(job.url, ".mht"));
 }
 
 // The connection and request of a page belong to its request thread (net/http_get.h): the

@@ -6,22 +6,24 @@
 
 #include <memory>
 
+#include "afx/cstring.h"
 #include "afx/inet.h"
 #include "afx/winthread.h"
+#include "fetch/job_report.h"
 #include "net/body_budget.h"
 
 class CFetchThread;
 
-// Posted once by every started worker to the dialog when it is finished, also when it ran out
-// of memory (wParam: the URL index, or 0 with lParam -1 when its internet session could not be
-// opened).
-constexpr UINT WM_JOB_DONE = WM_USER + 2;
-
 // The job handed to a worker. The scheduler makes it; the running worker owns and deletes it.
+// It carries its own copies of the URL, the output folder and the format, so that the worker
+// reads nothing the UI thread owns.
 struct tagJob {
     HWND hNotify = nullptr;  // the dialog that receives WM_JOB_DONE
     CFetchThread* pThread = nullptr;
     int nIndex = 0;  // the URL's slot in the URL table
+    CString url;
+    CString outDir;  // normalised, with its trailing backslash
+    int fileType = 0;
 };
 
 class CFetchThread : public CWinThread {
@@ -34,8 +36,7 @@ public:
 private:
     void RunJob(tagJob* job);
     BOOL OpenSession();
-    void SaveUrl();
-    void SavePage(CString url, CString path);
+    void SaveUrl(const tagJob& job);
     void CloseAll();
 
     // The page fetch (fetch/page_fetch.cpp): the page's text, with "(at)" already replaced.
@@ -49,6 +50,4 @@ private:
     // Shared with the request thread of the page, which may outlive this worker.
     std::shared_ptr<CInternetSession> m_pSession;
     std::shared_ptr<net::BodyLease> m_pPageLease;
-    HWND m_hNotify = nullptr;
-    int m_nIndex = 0;
 };

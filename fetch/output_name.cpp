@@ -45,7 +45,7 @@ std::string WithoutBrokenCharacters(const std::string& text) {
 
 }  // namespace
 
-CString OutputFileName(const CString& url) {
+CString OutputFileName(const CString& url, const char* extension) {
     CString name(WithoutBrokenCharacters(url.str()));
     name.MakeLower();
     name.Replace("http://", "");
@@ -65,5 +65,5 @@ CString OutputFileName(const CString& url) {
     }
     CString stem(safe);
     if (IsDeviceName(stem)) stem += "_";
-    return stem + ".txt";
+    return stem + extension;
 }

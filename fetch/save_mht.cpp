@@ -9,15 +9,8 @@
 #include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
 
-CString MhtArchivePath(const CString& textPath) {
-    int length = textPath.GetLength();
-    if (length < 4 || textPath.Mid(length - 4) != ".txt") return textPath;
-    return textPath.Left(length - 4) + ".mht";
-}
-
-bool SaveMhtArchive(const CString& url, const CString& textPath) {
+bool SaveMhtArchive(const CString& url, const CString& archivePath) {
     try {
-        CString archivePath = MhtArchivePath(textPath);
         // Missing or undeletable: nothing to do about it here. Only the batch's first worker
         // of the name removes it (fetch/batch_names.h).
         TheBatchNames().Claim(archivePath.str(),
@@ -28,6 +21,8 @@ bool SaveMhtArchive(const CString& url, const CString& textPath) {
         afx::UniqueComApartment apartment = afx::EnterComApartment();
         cdo::ComPtr<cdo::IMessage> message;
         {
+            // Driven as a client drives the platform's component, which may have to be put in
+            // its running state before it is used; ours runs as soon as it exists.
             cdo::ComPtr<IUnknown> unknown;
             if (FAILED(cdo::CreateMessage(unknown.put())) || FAILED(::OleRun(unknown.get())) ||
                 FAILED(unknown->QueryInterface(cdo::IID_IMessage, message.put_void())))
@@ -35,6 +30,8 @@ bool SaveMhtArchive(const CString& url, const CString& textPath) {
         }
         {
             afx::UniqueBstr bstrUrl = cdo::BstrFromAnsi(url);
+            // Credentials for a server that asks for a login: the program has none to give, so
+            // a placeholder and an empty password go in, and our component ignores them.
             afx::UniqueBstr userName = cdo::BstrFromAnsi("domain\\username");
             afx::UniqueBstr password = cdo::BstrFromAnsi("");
             // Its result is not needed: a message without a page has no stream either.

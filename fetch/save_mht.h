@@ -3,12 +3,8 @@
 
 #include "afx/cstring.h"
 
-// `textPath` with its final ".txt" replaced by ".mht" (unchanged if it has none): a folder
-// whose name contains ".txt" stays as it is.
-CString MhtArchivePath(const CString& textPath);
-
-// Deletes the archive at MhtArchivePath(textPath) when this is the batch's first worker of that
-// name (fetch/batch_names.h), then has a message object fetch `url` and save it there. True when
-// an archive was written; when the page cannot be fetched there is none, not even the old one,
+// Deletes the file at `archivePath` when this is the batch's first worker of that name
+// (fetch/batch_names.h), then has a message object fetch `url` and save it there. True when an
+// archive was written; when the page cannot be fetched there is none, not even the old one,
 // unless another worker of the batch wrote it. Never throws.
-bool SaveMhtArchive(const CString& url, const CString& textPath);
+bool SaveMhtArchive(const CString& url, const CString& archivePath);

@@ -2,10 +2,10 @@
 #include <utility>
 
 #include "afx/path_calls.h"
-#include "app/shared_state.h"
 #include "core/ccore.h"
 #include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
+#include "fetch/shared_state.h"
 
 void CFetchThread::SaveAsText(CString url, CString path) {
     // An older file of this name goes before the fetch, so that a failed page leaves none; but

@@ -7,6 +7,10 @@
 
 namespace {
 
+// How long closing the dialog waits for live workers: a worker ends within its page's bound;
+// the margin covers a loaded machine and a report waiting for room in the dialog's queue.
+constexpr DWORD kCloseWaitMs = kPageDeadlineMs + 5000;
+
 // The count and the event change together under the lock, so the event is signalled exactly
 // while no worker is alive.
 struct Registry {
@@ -43,6 +47,5 @@ void WorkerFinished() {
 bool WaitForLiveWorkers() {
     Registry& r = TheRegistry();
     if (!r.noWorkers) return false;
-    return ::WaitForSingleObject(r.noWorkers.get(), kWorkerBoundMs + kWorkerBoundMarginMs) ==
-           WAIT_OBJECT_0;
+    return ::WaitForSingleObject(r.noWorkers.get(), kCloseWaitMs) == WAIT_OBJECT_0;
 }

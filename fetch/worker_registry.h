@@ -1,5 +1,5 @@
-// Counts the worker threads that may still read the shared state (output folder, format, URL
-// table, core object), so that closing the dialog can wait for them before releasing it.
+// Counts the worker threads that may still use the service object (a text page is written
+// through it), so that closing the dialog can wait for them before releasing it.
 #pragma once
 
 // UI thread, before a worker thread is created.

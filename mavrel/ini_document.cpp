@@ -1,21 +1,18 @@
 #include "mavrel/ini_document.h"
 
 #include "afx/dbcs.h"
+#include "url/ascii.h"
 
 namespace mavrel {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Blanks and tabs are never trail bytes of a double-byte character, so trimming them byte by
 // byte is safe.
 std::string Trim(const std::string& s) {
     size_t first = 0, last = s.size();
-    while (first < last && IsBlank(s[first])) ++first;
-    while (last > first && IsBlank(s[last - 1])) --last;
+    while (first < last && ascii::IsBlank(s[first])) ++first;
+    while (last > first && ascii::IsBlank(s[last - 1])) --last;
     return s.substr(first, last - first);
 }
 
@@ -26,8 +23,7 @@ bool NamesMatch(const std::string& a, const std::string& b) {
         if (len == 2) {
             if (a.compare(i, 2, b, i, 2) != 0) return false;
         } else {
-            auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-            if (lower(a[i]) != lower(b[i])) return false;
+            if (ascii::ToLower(a[i]) != ascii::ToLower(b[i])) return false;
         }
         i += len;
     }

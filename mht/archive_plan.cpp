@@ -8,9 +8,14 @@
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
 #include "mht/stylesheet_charset.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 namespace mht {
+
+using url::CleanAttributeUrl;
+using url::DocumentEncoding;
+using url::ResolveHttpReference;
+using url::TextCodec;
 
 ArchivePlan::ArchivePlan(std::string_view pageUrl, PlanLimits limits, const TextCodec* codec)
     : limits_(limits), codec_(codec) {

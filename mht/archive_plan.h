@@ -10,7 +10,7 @@
 //       while (slots free && plan.NextFetch(r)) start(r);
 //       wait for one; plan.OnFetched(id, finalUrl, type, body) or plan.OnFailed(id);
 //   }
-//   if (plan.PageFetched()) WriteArchive(plan.Header(date), plan.TakeParts(), sink);
+//   if (plan.PageFetched()) text = ArchiveText(plan.Header(date), plan.TakeParts());
 
 #include <cstddef>
 #include <deque>
@@ -22,7 +22,7 @@
 
 #include "mht/archive_writer.h"
 #include "mht/reference.h"
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace mht {
 
@@ -56,7 +56,7 @@ public:
     // `pageUrl` is UTF-8. `codec` reads references in their documents' charsets and encodes
     // queries in them; without one, references are taken as UTF-8 (see DocumentEncoding).
     explicit ArchivePlan(std::string_view pageUrl, PlanLimits limits = PlanLimits(),
-                         const TextCodec* codec = nullptr);
+                         const url::TextCodec* codec = nullptr);
 
     // The next fetch to start: the page first, then documents (style sheets and frames, whose
     // references are found only once they arrive), then other resources, each in the order
@@ -106,12 +106,12 @@ private:
 
     void Enqueue(const Reference& ref, const std::string& locationBase,
                  const std::string& fetchBase, int frameDepth, int importDepth,
-                 const DocumentEncoding& encoding);
+                 const url::DocumentEncoding& encoding);
     void ScanHtmlDocument(int id, const std::string& fetchBase);
     void ScanStylesheet(int id, const std::string& fetchBase);
 
     PlanLimits limits_;
-    const TextCodec* codec_;
+    const url::TextCodec* codec_;
     std::vector<Item> items_;  // indexed by id; the page is 0
     std::deque<int> documentQueue_;
     std::deque<int> resourceQueue_;

@@ -130,11 +130,6 @@ std::string ChooseBoundary(const std::vector<std::string_view>& texts, unsigned 
     }
 }
 
-void WriteArchive(const ArchiveHeader& header, std::vector<ArchivePart> parts,
-                  const ArchiveSink& sink) {
-    WriteArchiveSized(header, std::move(parts), sink, nullptr);
-}
-
 std::string ArchiveText(const ArchiveHeader& header, std::vector<ArchivePart> parts) {
     std::string text;
     // Reserved exactly: a text grown as it is written would hold up to twice its size.

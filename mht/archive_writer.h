@@ -25,13 +25,10 @@ struct ArchiveHeader {
 // Receives the archive text piece by piece (e.g. to write it to a file).
 using ArchiveSink = std::function<void(std::string_view)>;
 
-// Writes the archive: the envelope, then the parts in the order given (the page first). Text
-// types are quoted-printable, the rest base64. Each body is encoded in pieces straight to the
-// sink and released once written: beyond the parts themselves, writing holds about 64 KB.
-void WriteArchive(const ArchiveHeader& header, std::vector<ArchivePart> parts,
-                  const ArchiveSink& sink);
-
-// The archive as one text, allocated once at its exact size.
+// The archive as one text, allocated once at its exact size: the envelope, then the parts in
+// the order given (the page first). Text types are quoted-printable, the rest base64. Each body
+// is encoded in pieces and released once written: beyond the parts and the text, writing holds
+// about 64 KB.
 std::string ArchiveText(const ArchiveHeader& header, std::vector<ArchivePart> parts);
 
 // The boundary's form: contains "=_", which quoted-printable and base64 never produce.

@@ -1,17 +1,13 @@
 #include "mht/content_type.h"
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 
 namespace mht {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && ascii::IsHtmlSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && ascii::IsHtmlSpace(s.back())) s.remove_suffix(1);
     return s;
 }
 
@@ -22,19 +18,19 @@ bool EndsWith(std::string_view s, std::string_view tail) {
 }  // namespace
 
 std::string MediaType(std::string_view contentType) {
-    return Lower(Trim(contentType.substr(0, contentType.find(';'))));
+    return ascii::Lower(Trim(contentType.substr(0, contentType.find(';'))));
 }
 
 // The search HTML prescribes for <meta content>: it also reads HTTP's "; charset=x".
 std::string ExtractCharset(std::string_view value) {
-    std::string lower = Lower(value);
+    std::string lower = ascii::Lower(value);
     size_t pos = 0;
     while ((pos = lower.find("charset", pos)) != std::string::npos) {
         pos += 7;
-        while (pos < lower.size() && IsBlank(lower[pos])) ++pos;
+        while (pos < lower.size() && ascii::IsHtmlSpace(lower[pos])) ++pos;
         if (pos >= lower.size() || lower[pos] != '=') continue;
         ++pos;
-        while (pos < lower.size() && IsBlank(lower[pos])) ++pos;
+        while (pos < lower.size() && ascii::IsHtmlSpace(lower[pos])) ++pos;
         if (pos >= lower.size()) return {};
         if (lower[pos] == '"' || lower[pos] == '\'') {
             size_t end = lower.find(lower[pos], pos + 1);
@@ -42,7 +38,7 @@ std::string ExtractCharset(std::string_view value) {
             return std::string(Trim(std::string_view(lower).substr(pos + 1, end - pos - 1)));
         }
         size_t end = pos;
-        while (end < lower.size() && !IsBlank(lower[end]) && lower[end] != ';') ++end;
+        while (end < lower.size() && !ascii::IsHtmlSpace(lower[end]) && lower[end] != ';') ++end;
         return lower.substr(pos, end - pos);
     }
     return {};
@@ -55,7 +51,7 @@ std::string WithCharset(std::string_view contentType, std::string_view charset) 
         size_t next = contentType.find(';', pos + 1);
         std::string_view param = Trim(contentType.substr(
             pos + 1, next == std::string_view::npos ? std::string_view::npos : next - pos - 1));
-        std::string name = Lower(Trim(param.substr(0, param.find('='))));
+        std::string name = ascii::Lower(Trim(param.substr(0, param.find('='))));
         if (!param.empty() && name != "charset") {
             out += "; ";
             out += param;

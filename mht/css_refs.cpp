@@ -1,6 +1,7 @@
 #include "mht/css_refs.h"
 
 #include "mht/html_entities.h"
+#include "url/ascii.h"
 
 namespace mht {
 namespace {
@@ -14,19 +15,12 @@ bool IsNameChar(char c) {
            c == '-' || static_cast<unsigned char>(c) >= 0x80;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using ascii::HexValue;
 
 bool EqualsNoCase(std::string_view s, std::string_view lowerWord) {
     if (s.size() != lowerWord.size()) return false;
     for (size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerWord[i]) return false;
+        if (ascii::ToLower(s[i]) != lowerWord[i]) return false;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "mht/html_entities.h"
 
+#include "url/ascii.h"
+
 namespace mht {
 namespace {
 
@@ -29,12 +31,7 @@ bool IsAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using ascii::HexValue;
 
 // Decodes "&#..." at `pos`; returns the length consumed, 0 when it is not a reference.
 size_t DecodeNumeric(std::string_view s, size_t pos, NonAscii mode, std::string& out) {

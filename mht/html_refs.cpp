@@ -2,18 +2,20 @@
 
 #include <utility>
 
-#include "mht/ascii_case.h"
 #include "mht/content_type.h"
 #include "mht/css_refs.h"
 #include "mht/html_entities.h"
-#include "mht/url_resolve.h"
+#include "url/ascii.h"
+#include "url/url_resolve.h"
 
 namespace mht {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using ascii::ToLower;
+using url::CleanAttributeUrl;
+
+// HTML's white space.
+constexpr auto IsBlank = ascii::IsHtmlSpace;
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

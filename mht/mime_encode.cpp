@@ -1,6 +1,6 @@
 #include "mht/mime_encode.h"
 
-#include "mht/ascii_case.h"
+#include "url/ascii.h"
 
 namespace mht {
 namespace {
@@ -22,7 +22,7 @@ bool IsCrLfAt(std::string_view s, size_t i) {
 enum class CharWidth { kSingle, kUtf8, kDoubleByte };
 
 CharWidth WidthRule(std::string_view charset) {
-    std::string cs = Lower(charset);
+    std::string cs = ascii::Lower(charset);
     if (cs == "utf-8" || cs == "utf8") return CharWidth::kUtf8;
     static const char* const kDoubleByte[] = {
         "gbk",   "gb2312",     "gb18030", "x-gbk",          "cp936", "windows-936",

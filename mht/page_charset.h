@@ -21,6 +21,4 @@ std::string DeclarePageCharset(std::string& body, std::string& contentType,
 // is valid UTF-8, else "gbk", this program's own code page.
 std::string HeaderCharsetFor(std::string_view text, std::string_view pageCharset);
 
-bool IsValidUtf8(std::string_view text);
-
 }  // namespace mht

@@ -1,6 +1,7 @@
 #include "mht/stylesheet_charset.h"
 
 #include "mht/content_type.h"
+#include "url/ascii.h"
 
 namespace mht {
 
@@ -16,10 +17,7 @@ std::string StylesheetCharset(std::string_view body, std::string_view contentTyp
     if (body.substr(0, kRule.size()) == kRule) {
         size_t end = body.find("\";", kRule.size());
         if (end != std::string_view::npos && end - kRule.size() <= 40) {
-            std::string name(body.substr(kRule.size(), end - kRule.size()));
-            for (char& c : name) {
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            }
+            std::string name = ascii::Lower(body.substr(kRule.size(), end - kRule.size()));
             // A sheet cannot declare itself UTF-16 in its own (ASCII-compatible) bytes.
             if (name == "utf-16be" || name == "utf-16le") return "utf-8";
             if (IsCharsetName(name)) return name;

@@ -64,11 +64,11 @@ void BodyLease::GiveLocked(size_t bytes) {
     if (bytes || !m_budget.m_waiting.empty()) m_budget.m_changed.notify_all();
 }
 
-bool BodyRoom::Reserve(std::string& body, size_t size, size_t ceiling) {
+bool BodyRoom::Reserve(std::string& body, size_t size, size_t ceiling, Clock::time_point deadline) {
     if (size <= body.capacity() && size <= m_charged) return true;
     size_t room = std::max(size, std::min(body.capacity() * 2, ceiling));
     if (room > m_charged) {
-        if (!m_lease.Take(room - m_charged, m_deadline)) return false;
+        if (!m_lease.Take(room - m_charged, deadline)) return false;
         m_charged = room;
     }
     if (room > body.capacity()) {

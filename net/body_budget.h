@@ -79,17 +79,16 @@ private:
 // stays with the body when the read succeeds; GiveBack returns it when the body is dropped.
 class BodyRoom {
 public:
-    BodyRoom(BodyLease& lease, Clock::time_point deadline) : m_lease(lease), m_deadline(deadline) {}
+    explicit BodyRoom(BodyLease& lease) : m_lease(lease) {}
 
     // Makes room in `body` for `size` bytes; growing to at most `ceiling` (a body's cap) ahead
-    // of need, as strings grow. False when the lease cannot take it before the deadline.
-    bool Reserve(std::string& body, size_t size, size_t ceiling);
+    // of need, as strings grow. False when the lease cannot take it before `deadline`.
+    bool Reserve(std::string& body, size_t size, size_t ceiling, Clock::time_point deadline);
     void GiveBack();
     size_t Charged() const { return m_charged; }
 
 private:
     BodyLease& m_lease;
-    const Clock::time_point m_deadline;
     size_t m_charged = 0;
 };
 

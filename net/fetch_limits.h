@@ -3,9 +3,12 @@
 
 #include <cstddef>
 
-// Waits of the internet session (connect, send, each receive). Some WinInet implementations
-// (Wine's) ignore them; the request thread's deadline bounds the work there.
+// Waits of the internet session: to connect, to send the request, for the answer's head and for
+// each next piece of the body. WinInet under Wine ignores them, so the caller of a request
+// thread enforces them too (net/http_get.cpp).
 constexpr unsigned kTimeoutMs = 5000;
+// A connection not established within kTimeoutMs is tried once more after this pause.
+constexpr unsigned kConnectBackoffMs = 1000;
 // A page body above this size is dropped. A text page holds at most its body and the text made
 // from it, about twice the cap, and bodies are charged to the process's body budget
 // (net/body_budget.h), so that 20 workers at the cap wait for memory rather than run out of it.
@@ -17,7 +20,3 @@ constexpr unsigned kPageDeadlineMs = 60000;
 constexpr unsigned kFetchDeadlineMs = 55000;
 // Redirects followed for one request, as browsers allow; one more fails the request.
 constexpr int kMaxRedirects = 20;
-// How long closing the dialog waits for live workers: a worker ends within its page's bound;
-// the margin covers a loaded machine.
-constexpr unsigned kWorkerBoundMs = kPageDeadlineMs;
-constexpr unsigned kWorkerBoundMarginMs = 5000;

@@ -1,6 +1,6 @@
 #include "net/redirect.h"
 
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 namespace net {
 
@@ -11,7 +11,7 @@ bool IsRedirectStatus(unsigned status) {
 std::string RedirectTarget(const std::string& current, const std::string& location) {
     // Resolved as a browser resolves a reference in a page at `current`: a relative Location is
     // common, and old servers send blanks around it.
-    return mht::ResolveHttpReference(current, location);
+    return url::ResolveHttpReference(current, location);
 }
 
 }  // namespace net

@@ -30,11 +30,6 @@ Pool& ThePool() {
     return *pool;
 }
 
-DWORD MsUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
-}
-
 unsigned __stdcall RequestThreadMain(void* param) {
     Pool& pool = ThePool();
     {
@@ -87,6 +82,12 @@ bool HandToIdleThread(Pool& pool, std::function<void()>& job) {
 }
 
 }  // namespace
+
+unsigned long MsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    // Rounded up, so that a wait never ends just short of its time and spins.
+    return left.count() > 0 ? static_cast<unsigned long>(left.count()) + 1 : 0;
+}
 
 bool RunOnRequestThread(std::function<void()> job, Clock::time_point deadline) {
     Pool& pool = ThePool();

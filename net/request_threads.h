@@ -19,6 +19,9 @@ constexpr unsigned kRequestStackBytes = 64 * 1024;
 // How long an idle request thread waits for work before it ends.
 constexpr unsigned kIdleThreadMs = 5000;
 
+// Milliseconds left until `deadline`, 0 when it has passed: a wait's bound.
+unsigned long MsUntil(Clock::time_point deadline);
+
 // Runs `job` on an idle request thread, or on a new one. False when none could be had before
 // `deadline`; `job` then never runs. `job` must not throw.
 bool RunOnRequestThread(std::function<void()> job, Clock::time_point deadline);

@@ -1,5 +1,6 @@
 #include "net/session.h"
 
+#include "net/request_progress.h"
 #include "net/session_options.h"
 
 namespace net {
@@ -21,6 +22,8 @@ std::shared_ptr<CInternetSession> OpenSession() {
     auto session = std::make_shared<CInternetSession>(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG,
                                                       nullptr, nullptr, 0);
     SetSessionOptions(*session);
+    // Requests report their steps, which is how a wait that WinInet lets run on is ended.
+    session->SetStatusHandler(&OnRequestStatus);
     return session;
 }
 

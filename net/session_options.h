@@ -1,5 +1,6 @@
 // The options every internet session of the program gets: each connection attempt and each
-// wait for data bounded to 5 seconds, one attempt only.
+// wait for data bounded to 5 seconds, one retry of a connection after 1 second. Where WinInet
+// does not honour them, net/http_get.cpp enforces the same.
 #pragma once
 
 #include "afx/inet.h"
@@ -7,7 +8,7 @@
 
 inline void SetSessionOptions(CInternetSession& session) {
     DWORD connectTimeout = kTimeoutMs, receiveTimeout = kTimeoutMs, sendTimeout = kTimeoutMs;
-    DWORD backoff = 1000, retries = 1;
+    DWORD backoff = kConnectBackoffMs, retries = 1;
     session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout, 4, 0);
     // The session also copies these two onto every connection: some WinInet implementations
     // (Wine's) honour them only there.

@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the application icon (16, 32 and 48 pixels, 24 bits per pixel) into an .ico file.
+"""Draws the application icon (16 to 64 pixels, 24 bits per pixel) into an .ico file.
+
+Windows loads the image of the size the display's scale asks for: the small icon is 16, 20, 24
+and 32 pixels at 100, 125, 150 and 200 %, the large one (the About box, the minimised window)
+32, 40, 48 and 64. With every one of them drawn, none is stretched from another.
 
 The artwork: a page with a folded corner on a blue rounded square, a green arrow pointing
 down into it (pages being fetched). Drawn from geometry so every build makes the same bytes.
@@ -56,7 +60,7 @@ def image(size):
 
 
 def main(path):
-    sizes = (16, 32, 48)
+    sizes = (16, 20, 24, 32, 40, 48, 64)
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

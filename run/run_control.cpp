@@ -3,13 +3,15 @@
 #include <new>
 
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
 #include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
+#include "fetch/job_report.h"
+#include "fetch/shared_state.h"
 #include "fetch/worker_registry.h"
 #include "run/launch_tick.h"
+#include "urls/url_table.h"
 
 void CMainDialog::OnRun() {
     if (!m_bRunning)
@@ -31,18 +33,23 @@ void CMainDialog::StartBatch() {
         return;
     }
     g_outDir = outDir;
+    // Without its timer no worker would start and the batch would never end: it does not begin.
+    if (!SetTimer(IDT_SCHEDULE, kSchedulePeriodMs)) {
+        ::MessageBeep(MB_ICONHAND);
+        return;
+    }
     TheBatchNames().NewBatch();  // no worker is alive: the last batch ended
     m_nNext = 0;
     m_nShown = 0;
     m_nActive = 0;
-    SetTimer(IDT_SCHEDULE, kSchedulePeriodMs);
     m_bRunning = TRUE;
     SetDlgItemText(IDC_RUN, texts::kButtonStop);
     SetStatus(texts::kRunning);
 }
 
 void CMainDialog::StopBatch() {
-    KillTimer(IDT_SCHEDULE);
+    // The timer ticks on until the batch ends, handing out nothing: it counts the reports
+    // that could not be delivered.
     m_bRunning = FALSE;
     SetDlgItemText(IDC_RUN, texts::kButtonStopping);
     GetDlgItem(IDC_RUN).EnableWindow(FALSE);
@@ -56,8 +63,9 @@ void CMainDialog::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CMainDialog::ScheduleWorkers() {
+    if (const int lost = TakeLostReports()) CountReports(lost);
     if (!m_bRunning) return;
-    m_nNext = LaunchTick(m_nNext, m_nTotal, static_cast<int>(m_nActive), m_nThreads,
+    m_nNext = LaunchTick(m_nNext, m_nTotal, m_nActive, m_nThreads,
                          [this](int index) { return LaunchWorker(index) == TRUE; });
     // Every URL handed out and none alive: only failed launches can leave it so, and no
     // report will come to end the batch.
@@ -73,12 +81,15 @@ BOOL CMainDialog::LaunchWorker(int index) {
     std::unique_ptr<CFetchThread> thread;
     try {
         job = std::make_unique<tagJob>();
+        job->hNotify = m_hWnd;
+        job->nIndex = index;
+        job->url = UrlSlot(index);
+        job->outDir = g_outDir;
+        job->fileType = g_fileType;
         thread = std::make_unique<CFetchThread>(&CFetchThread::FetchThreadProc, job.get());
     } catch (const std::bad_alloc&) {
         return FALSE;  // as short of resources as a thread that cannot be created
     }
-    job->hNotify = m_hWnd;
-    job->nIndex = index;
     WorkerStarting();
     if (!thread->CreateThread(0, 0, nullptr)) {
         WorkerFinished();
@@ -87,20 +98,25 @@ BOOL CMainDialog::LaunchWorker(int index) {
     // From here the running thread owns both: it deletes the job, and itself when done.
     job.release();
     thread.release();
-    ::InterlockedIncrement(&m_nActive);
+    ++m_nActive;
     return TRUE;
 }
 
 LRESULT CMainDialog::OnJobDone(WPARAM, LPARAM) {
-    if (m_nActive <= 0) return 0;  // every report answers one launch of this batch
-    ::InterlockedDecrement(&m_nActive);
+    CountReports(1);
+    return 0;
+}
+
+// Reports delivered and reports lost are counted alike: each is a worker that is over.
+void CMainDialog::CountReports(int count) {
+    if (m_nActive <= 0) return;  // every report answers one launch of this batch
+    m_nActive = count < m_nActive ? m_nActive - count : 0;
     if (m_nActive == 0 && (m_nNext == m_nTotal || !m_bRunning)) {
         EndBatch();
-        return 0;
+        return;
     }
     if (m_nNext > m_nShown) m_nShown = m_nNext;
     ShowProgress(m_nShown);
-    return 0;
 }
 
 void CMainDialog::EndBatch() {
@@ -113,6 +129,6 @@ void CMainDialog::EndBatch() {
 
 void CMainDialog::ShowProgress(int nHandedOut) {
     CString text;
-    text.Format(texts::kProgress, nHandedOut, m_nTotal, static_cast<int>(m_nActive));
+    text.Format(texts::kProgress, nHandedOut, m_nTotal, m_nActive);
     SetStatus(text);
 }

@@ -20,7 +20,7 @@ set(archive_logic_sources
   ${repo}/mht/page_charset.cpp
   ${repo}/mht/reference_list.cpp
   ${repo}/mht/stylesheet_charset.cpp
-  ${repo}/mht/url_resolve.cpp
-  ${repo}/urls/url_host.cpp
-  ${repo}/urls/url_parser.cpp
-  ${repo}/urls/utf8_decoder.cpp)
+  ${repo}/url/url_resolve.cpp
+  ${repo}/url/url_host.cpp
+  ${repo}/url/url_parser.cpp
+  ${repo}/url/utf8_decoder.cpp)

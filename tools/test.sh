@@ -15,5 +15,7 @@ bash tools/native-tests.sh build/native
 # A finding of the fuzzers fails the run, but only after the other tests have run too.
 fuzz_status=0
 bash tools/fuzz.sh 20 || fuzz_status=$?
+# The CTest run also builds the users' packages (cmake --workflow --preset package) and tests
+# them in a Wine prefix of their own.
 ctest --preset default
 exit "$fuzz_status"

@@ -1,17 +1,17 @@
-// The Import button and the status line.
+// The Import button: a URL list read into the URL table.
 #include <cstring>
 
 #include "afx/codepage.h"
 #include "afx/stdiofile.h"
 #include "app/main_dialog.h"
-#include "app/shared_state.h"
 #include "app/texts.h"
 #include "core/ccore.h"
+#include "fetch/shared_state.h"
 #include "urls/url_list.h"
 #include "urls/url_table.h"
 
 void CMainDialog::OnImport() {
-    // Workers of a running or stopping batch still read their slots.
+    // A running or stopping batch counts its reports against the list it started with.
     if (m_bRunning || m_nActive > 0) {
         g_core->msgboxWarning(m_hWnd, texts::kImportWhileRunning);
         return;
@@ -45,8 +45,4 @@ void CMainDialog::OnImport() {
         message.Format(texts::kImportTruncated, kUrlSlots, kUrlSlots);
         g_core->msgboxWarning(m_hWnd, message);
     }
-}
-
-void CMainDialog::SetStatus(CString text) {
-    GetDlgItem(IDC_STATUS).SetWindowText(text);
 }

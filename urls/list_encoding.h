@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "urls/utf8_decoder.h"
+#include "url/utf8_decoder.h"
 
 enum class ListEncoding { Ansi, Utf8 };
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "afx/cstring.h"
+#include "url/ascii.h"
 #include "urls/url_table.h"
 
 namespace {
@@ -14,13 +16,9 @@ namespace {
 constexpr size_t kKeptBytes = 4 * kUrlMaxLength;
 constexpr size_t kPieceBytes = 64 * 1024;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 bool AllBlank(const std::string& text) {
     for (char c : text)
-        if (!IsBlank(c)) return false;
+        if (!ascii::IsSpace(c)) return false;
     return true;
 }
 

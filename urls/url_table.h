@@ -1,5 +1,6 @@
 // The URL table: one block of fixed-size slots, each a NUL-terminated URL of at most 200 bytes.
-// Written only by the import (UI thread); each worker reads its own slot.
+// Written by the import and read by the scheduler, which copies a URL into its worker's job:
+// the UI thread's alone.
 #pragma once
 
 #include <cstddef>

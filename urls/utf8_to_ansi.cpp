@@ -1,6 +1,6 @@
 #include "urls/utf8_to_ansi.h"
 
-#include "urls/utf8_decoder.h"
+#include "url/utf8_decoder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "mht/ascii_case.h"
 #include "mavrel/ini_document.h"
+#include "url/ascii.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK_MSG(got == expected, got);
 
     // Names that differ even without regard to case are another setting, which must survive.
-    bool sameSetting =
-        mht::Lower(section) == mht::Lower(otherSection) && mht::Lower(key) == mht::Lower(otherKey);
+    bool sameSetting = ascii::Lower(section) == ascii::Lower(otherSection) &&
+                       ascii::Lower(key) == ascii::Lower(otherKey);
     if (!sameSetting) {
         std::string otherAfter;
         FUZZ_CHECK(reloaded.Get(otherSection, otherKey, &otherAfter) == hadOther);

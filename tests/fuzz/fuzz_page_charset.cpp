@@ -10,9 +10,10 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "mht/ascii_case.h"
 #include "mht/html_refs.h"
 #include "mht/page_charset.h"
+#include "url/ascii.h"
+#include "url/utf8_decoder.h"
 
 namespace {
 
@@ -54,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string contentType = in.ConsumeRandomLengthString(64);
     std::string page = in.ConsumeRemainingBytesAsString();
 
-    FUZZ_CHECK_MSG(mht::IsValidUtf8(page) == IsUtf8ByTheRfc(page), page);
+    FUZZ_CHECK_MSG(IsValidUtf8(page) == IsUtf8ByTheRfc(page), page);
 
     mht::HtmlScan scan = mht::ScanHtml(page);
     std::string body = page;
     std::string type = contentType;
     std::string charset = mht::DeclarePageCharset(body, type, scan.charset, scan.metaInsertPos);
-    FUZZ_CHECK_MSG(charset == mht::Lower(charset), charset);
+    FUZZ_CHECK_MSG(charset == ascii::Lower(charset), charset);
 
     if (body != page) {
         // Only an insertion at the scan's place, and only of a tag naming the charset.
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!charset.empty()) {
         // The part's header names the charset in effect; a page scanned again declares it.
-        FUZZ_CHECK_MSG(mht::Lower(type).find(charset) != std::string::npos, type);
+        FUZZ_CHECK_MSG(ascii::Lower(type).find(charset) != std::string::npos, type);
         if (body != page) FUZZ_CHECK_MSG(mht::ScanHtml(body).charset == charset, body);
     }
     FUZZ_CHECK_MSG(type.find_first_of("\r\n") == std::string::npos ||

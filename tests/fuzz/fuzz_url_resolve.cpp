@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "mht/url_resolve.h"
-#include "urls/url_host.h"
+#include "url/url_host.h"
+#include "url/url_resolve.h"
 
 namespace {
 
@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (prefixBase) base = "http://" + base;
     std::string ref = in.ConsumeRemainingBytesAsString();
 
-    std::string url = mht::ResolveHttpReference(base, ref);
+    std::string url = url::ResolveHttpReference(base, ref);
     if (url.empty()) return 0;
     FUZZ_CHECK_MSG(IsHttpUrl(url), url);
-    FUZZ_CHECK_MSG(mht::CanonicalHttpUrl(url) == url, url);
-    FUZZ_CHECK_MSG(mht::ResolveHttpReference(url, url) == url, url);
-    FUZZ_CHECK_MSG(mht::ResolveHttpReference(base, url) == url, url);
+    FUZZ_CHECK_MSG(url::CanonicalHttpUrl(url) == url, url);
+    FUZZ_CHECK_MSG(url::ResolveHttpReference(url, url) == url, url);
+    FUZZ_CHECK_MSG(url::ResolveHttpReference(base, url) == url, url);
     CheckHost(url);
     return 0;
 }

@@ -52,7 +52,8 @@ void AppTest::StartFresh() {
 }
 
 void AppTest::StartAgain() {
-    ASSERT_TRUE(app_.Start(ProgramPath())) << ProgramPath() << ": error " << GetLastError();
+    const std::string program = ProgramUnderTest();
+    ASSERT_TRUE(app_.Start(program)) << program << ": error " << GetLastError();
     dialog_ = WaitForMainDialog(app_.Id());
     ASSERT_NE(nullptr, dialog_) << "no main dialog";
 }

@@ -28,6 +28,10 @@ std::string SettingsText(const std::string& pathout, int filetyp, int threadcoun
 
 class AppTest : public ::testing::Test {
 protected:
+    // The program the test starts: the development build beside the test program, unless a
+    // test of the packages names an installed or unpacked copy.
+    virtual std::string ProgramUnderTest() const { return ProgramPath(); }
+
     // Start the program and wait for its main dialog: with `settings` as its settings file,
     // with none (a first start), or with the file as the last run left it.
     void Start(const std::string& settings);

@@ -130,5 +130,33 @@ TEST_F(DialogTest, FirstStartFocusesAboutAndShowsDefaults) {
     EXPECT_TRUE(OnlyMainDialogOpen());
 }
 
+// A worker's report (WM_USER + 2) is also the dialog manager's DM_REPOSITION, which pulls a
+// dialog back onto the screen: one that comes while the dialog stands partly off the screen
+// leaves it where the user put it, and one that answers no worker changes nothing at all.
+TEST_F(DialogTest, StrayReportNeitherMovesTheDialogNorTouchesTheForm) {
+    ASSERT_NO_FATAL_FAILURE(StartFresh());
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_TRUE(SetWindowPos(dialog_, nullptr, screenWidth - 120, screenHeight - 80, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    RECT before;
+    ASSERT_TRUE(GetWindowRect(dialog_, &before));
+    ASSERT_GT(before.right, screenWidth);
+
+    ASSERT_TRUE(PostMessageA(dialog_, WM_USER + 2, 0, 0));
+    ASSERT_TRUE(PostMessageA(dialog_, WM_USER + 2, 7, -1));
+    // Posted after the reports to a window of the same thread, so handled after them.
+    ASSERT_TRUE(PostChar(Item(id::kThreads), '7'));
+    ASSERT_TRUE(WaitUntil([&] { return ItemText(id::kThreads).find('7') != std::string::npos; }));
+
+    RECT after;
+    ASSERT_TRUE(GetWindowRect(dialog_, &after));
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.top, after.top);
+    EXPECT_EQ("就绪", ItemText(id::kStatus));
+    EXPECT_EQ("执行", ItemText(id::kRun));
+    EXPECT_TRUE(IsWindowEnabled(Item(id::kRun)));
+}
+
 }  // namespace
 }  // namespace gui

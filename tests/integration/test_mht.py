@@ -119,24 +119,28 @@ class ArchiveCase(unittest.TestCase):
     def archive(cls, path, name):
         """Archives the server's path; returns (figures, raw bytes, parsed message, requests)."""
         cls.server.reset()
-        out = os.path.join(cls.folder, name + ".txt")
+        out = os.path.join(cls.folder, name + ".mht")
         code, figures = run_probe(cls.server.url(path), out)
         if code != 0:
             raise AssertionError("no archive of %s: %s" % (path, figures))
-        data, message = read_archive(out[:-4] + ".mht")
+        data, message = read_archive(out)
         return figures, data, message, cls.server.requests("/")
 
 
 class TestSiteArchive(ArchiveCase):
     """The test site's page with everything an archive must capture or leave out."""
 
+    PREFIX = ""  # where on the server the site is served
+
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.figures, cls.data, cls.message, cls.log = cls.archive("/site/index.html", "site")
+        name = "site" + cls.PREFIX.replace("/", "-")
+        cls.figures, cls.data, cls.message, cls.log = cls.archive(cls.PREFIX + "/site/index.html",
+                                                                  name)
 
     def expected_parts(self):
-        u = self.server.url
+        u = lambda path: self.server.url(self.PREFIX + path)  # noqa: E731
         images = site_assets.SITE_IMAGES
         return collections.OrderedDict([
             (u("/site/index.html"), ("text/html", None)),  # checked on its own
@@ -160,7 +164,8 @@ class TestSiteArchive(ArchiveCase):
         m = self.message
         self.assertEqual(m.get_content_type(), "multipart/related")
         self.assertEqual(m.get_param("type"), "text/html")
-        self.assertEqual(m["Snapshot-Content-Location"], self.server.url("/site/index.html"))
+        self.assertEqual(m["Snapshot-Content-Location"],
+                         self.server.url(self.PREFIX + "/site/index.html"))
         self.assertEqual(m["Subject"], "Brindlow test site")
         self.assertEqual(m["MIME-Version"], "1.0")
         self.assertTrue(m["From"] and m["Date"].datetime)
@@ -174,7 +179,8 @@ class TestSiteArchive(ArchiveCase):
     def test_parts_hold_what_the_server_served(self):
         parts = parts_by_location(self.message)
         expected = self.expected_parts()
-        self.assertEqual(list(parts)[0], self.server.url("/site/index.html"), "page first")
+        self.assertEqual(list(parts)[0], self.server.url(self.PREFIX + "/site/index.html"),
+                         "page first")
         self.assertEqual(set(parts), set(expected))
         for location, (media_type, body) in expected.items():
             with self.subTest(location=location):
@@ -207,6 +213,16 @@ class TestSiteArchive(ArchiveCase):
                              "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)")
         self.assertEqual(self.figures["fetches"], "14")  # a redirect is one fetch
         self.assertEqual(self.figures["failed"], "1")
+
+
+class TestGzipSiteArchive(TestSiteArchive):
+    """The same site from a server that gzips every answer whatever was asked: every part is
+    stored decoded, and the style sheets' references are found in them."""
+
+    PREFIX = "/encoded/gzip"
+
+    # The record's paths carry the prefix; what the program asked for is checked above.
+    test_each_url_fetched_once_by_the_request_rules = None
 
 
 class TestOtherPages(ArchiveCase):
@@ -249,14 +265,17 @@ class TestOtherPages(ArchiveCase):
 
     def test_page_that_cannot_be_fetched_leaves_no_archive(self):
         for name, path in (("status", "/site/img/missing.png"),
-                           ("toobig", "/big/%d" % (16 * 1024 * 1024 + 1))):
+                           ("toobig", "/big/%d" % (16 * 1024 * 1024 + 1)),
+                           ("brotli", "/encoded/br/site/index.html"),
+                           ("corrupt", "/encoded/corrupt/site/index.html"),
+                           ("inflates", "/encoded/gzip/big/%d" % (16 * 1024 * 1024 + 1))):
             with self.subTest(path=path):
-                out = os.path.join(self.folder, name + ".txt")
-                with open(out[:-4] + ".mht", "wb") as f:
+                out = os.path.join(self.folder, name + ".mht")
+                with open(out, "wb") as f:
                     f.write(b"archive of an earlier run")
                 code, figures = run_probe(self.server.url(path), out)
                 self.assertEqual((code, figures.get("written")), (1, "0"))
-                self.assertFalse(os.path.exists(out[:-4] + ".mht"))
+                self.assertFalse(os.path.exists(out))
                 self.assertEqual(os.listdir(self.folder).count(name + ".mht"), 0)
 
 

@@ -7,7 +7,12 @@ Usage:
 
 Listens on 127.0.0.1 only. Ports are chosen by the system unless given. Once every port is
 listening, FILE receives a JSON object such as {"http": 8123, "tls": 8124, "selfsigned": 8125}
-(written to a temporary name and renamed, so a reader never sees half of it). The "tls" and
+(written to a temporary name and renamed, so a reader never sees half of it), with two more
+ports that are not web servers at all: "clogged", a listener that never accepts and whose
+accept queue is kept full, so that the system drops every further connection's handshake (as a
+firewall that drops packets does: a connection there never completes), and "mute", which
+accepts every connection, reads what comes and never sends a byte (an http URL there waits for
+its answer's head, an https URL for the TLS handshake). The "tls" and
 "selfsigned" ports exist only with --certs DIR: DIR holds the files of make_certs.sh (made
 there first if missing); "tls" serves the certificate signed by the test authority, and
 "selfsigned" the self-signed one. Every port serves the same routes. The server runs until
@@ -40,7 +45,8 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
                         b"<h1>404 Not Found</h1></body></html>\\n", type text/html; N outside
                         200-599 gives 400
     /redirect[?to=P]    302 to path P (default /lf) as an absolute URL on the host and port the
-                        request's Host header named
+                        request's Host header named; a P that is itself an absolute http(s)
+                        URL is sent as it is
     /slow/MS[/NAME]     waits MS milliseconds (at most 600000), then 200 with
                         b"slow MS NAME\\n" (b"slow MS\\n" without NAME)
     /silent[/MS]        reads the request and never answers; closes when the client does, or
@@ -57,6 +63,16 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
     /slowhead[/MS]      the whole answer (head, then b"slow head\n") one byte every MS
                         (default 3000)
     /loop/ANY           302 to its own target (an endless redirect)
+    /encoded/ENC/PATH   the answer of /PATH (a route that answers in one piece; /big/N is
+                        PATTERN(N) here) with its body encoded and Content-Encoding set,
+                        whatever the request asked: ENC is gzip, x-gzip, deflate (zlib
+                        format), rawdeflate (deflate without the zlib wrapper, as some servers
+                        send it; named deflate), br (a valid brotli stream of stored blocks),
+                        corrupt (named gzip; the stream damaged half-way) or unknown (named
+                        x-unknown, the body as it is); e.g. /encoded/gzip/site/index.html
+    /standins/C/M/T[/NAME]  text/html with C images on the clogged port, M on the mute port
+                        (http), T on the mute port by https (each a distinct path) and one
+                        good image, /site/img/red.png; e.g. /standins/2/0/0/p7
     /cookie[?to=P]      302 to path P (default /echo) as /redirect does, setting the cookie
                         brindlow=1 for the whole host
     /hostile/page.html  text/html referring to /site/img/red.png, /loop/style.css (style
@@ -121,6 +137,7 @@ import sys
 import threading
 import time
 import urllib.parse
+import zlib
 
 import site_assets
 
@@ -189,6 +206,50 @@ def status_page(code):
     title = "%d %s" % (code, REASONS.get(code, "Status"))
     return ("<html><head><title>%s</title></head><body><h1>%s</h1></body></html>\n"
             % (title, title)).encode("ascii")
+
+
+def brotli_stored(data):
+    """A brotli stream (RFC 7932) that holds `data` in uncompressed meta-blocks: the standard
+    library has no brotli compressor, and a decoder must still read the stream as brotli."""
+    out = bytearray()
+    for start in range(0, len(data), 65536):
+        block = data[start:start + 65536]
+        # Bits from the lowest: ISLAST 0, MNIBBLES 0 (four nibbles), MLEN-1 in 16 bits,
+        # ISUNCOMPRESSED 1; the stream's first block is preceded by WBITS 16 (one 0 bit). The
+        # bytes follow from the next byte boundary.
+        bits = (len(block) - 1) << 3 | 1 << 19
+        if start == 0:
+            bits <<= 1
+        out += bits.to_bytes(3, "little") + block
+    # The last meta-block, empty: ISLAST 1, ISLASTEMPTY 1 (after the WBITS bit if no block).
+    out += b"\x03" if data else b"\x06"
+    return bytes(out)
+
+
+def encode_body(encoding, body):
+    """(Content-Encoding value, encoded bytes) for /encoded/ENC; None for an unknown ENC."""
+    if encoding in ("gzip", "x-gzip"):
+        return encoding, gzip_bytes(body)
+    if encoding == "deflate":
+        return "deflate", zlib.compress(body)
+    if encoding == "rawdeflate":
+        packer = zlib.compressobj(wbits=-15)
+        return "deflate", packer.compress(body) + packer.flush()
+    if encoding == "br":
+        return "br", brotli_stored(body)
+    if encoding == "corrupt":
+        packed = bytearray(gzip_bytes(body))
+        for i in range(len(packed) // 2, len(packed) - 8):
+            packed[i] ^= 0x5A
+        return "gzip", bytes(packed)
+    if encoding == "unknown":
+        return "x-unknown", body
+    return None
+
+
+def gzip_bytes(body):
+    packer = zlib.compressobj(wbits=31)
+    return packer.compress(body) + packer.flush()
 
 
 class Response:
@@ -387,6 +448,8 @@ class Site:
     def __init__(self, sample_dir=None):
         self.log = RequestLog()
         self.sample_dir = sample_dir
+        self.clogged_port = 0  # set once the stand-in listeners exist
+        self.mute_port = 0
 
     def route(self, req, conn):
         path = req.path
@@ -431,7 +494,9 @@ class Site:
 
     def route_redirect(self, req, conn, parts):
         target = req.query.get("to", ["/lf"])[0]
-        return Response(302, b"", "text/html", [("Location", conn.absolute_url(req, target))])
+        if not target.startswith(("http://", "https://")):
+            target = conn.absolute_url(req, target)
+        return Response(302, b"", "text/html", [("Location", target)])
 
     def route_slow(self, req, conn, parts):
         ms = max(0, min(int_segment(parts, 1, 1000), SLOW_MAX_MS))
@@ -576,6 +641,37 @@ class Site:
     def route_target(self, req, conn, parts):
         return Response(body=req.target.encode("latin-1") + b"\n")
 
+    def route_encoded(self, req, conn, parts):
+        inner_path = "/" + "/".join(parts[2:])
+        split = urllib.parse.urlsplit(req.target)
+        inner = Request(req.method, urllib.parse.quote(inner_path) +
+                        ("?" + split.query if split.query else ""), req.version, req.headers,
+                        req.raw)
+        inner_parts = inner.path.strip("/").split("/")
+        if inner_parts[0] == "big":
+            response = Response(body=pattern(max(0, int_segment(inner_parts, 1, 0))),
+                                content_type="application/octet-stream")
+        else:
+            response = self.route(inner, conn)
+        encoded = encode_body(parts[1] if len(parts) > 1 else "", b"")
+        if not isinstance(response, Response) or encoded is None:
+            return Response(404, status_page(404), "text/html")
+        name, response.body = encode_body(parts[1], response.body)
+        response.headers.append(("Content-Encoding", name))
+        return response
+
+    def route_standins(self, req, conn, parts):
+        counts = [max(0, min(int_segment(parts, i, 0), 50)) for i in (1, 2, 3)]
+        images = []
+        for (scheme, port), count in zip((("http", self.clogged_port), ("http", self.mute_port),
+                                          ("https", self.mute_port)), counts):
+            images += ['<img src="%s://127.0.0.1:%d/img/%s-%d.png">' % (scheme, port, scheme, i)
+                       for i in range(count)]
+        images.append('<img src="/site/img/red.png">')
+        page = "<html><head><title>stand-ins</title></head><body>%s</body></html>\n" % "".join(
+            images)
+        return Response(body=page.encode("ascii"), content_type="text/html")
+
     def route_cookie(self, req, conn, parts):
         target = req.query.get("to", ["/echo"])[0]
         return Response(302, b"", "text/html", [("Location", conn.absolute_url(req, target)),
@@ -611,6 +707,53 @@ class Listener(socketserver.ThreadingTCPServer):
         with self._ids_lock:
             self._ids += 1
             return self._ids
+
+
+class MuteConnection(socketserver.BaseRequestHandler):
+    """Takes whatever the client sends and never answers, until it closes."""
+
+    def handle(self):
+        wait_for_peer_close(self.request, IDLE_TIMEOUT_S)
+
+
+class MuteListener(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self):
+        super().__init__(("127.0.0.1", 0), MuteConnection)
+        self.port = self.server_address[1]
+
+
+class CloggedListener:
+    """A listening socket that never accepts, its accept queue filled by connections of its
+    own: the system drops the handshake of every further connection, so none completes."""
+
+    FILLERS = 4
+
+    def __init__(self):
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(0)
+        self.port = self.sock.getsockname()[1]
+        self.fillers = []
+        for _ in range(self.FILLERS):
+            filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            filler.setblocking(False)
+            filler.connect_ex(("127.0.0.1", self.port))
+            self.fillers.append(filler)
+        time.sleep(0.2)  # the fillers' handshakes fill the queue
+
+    def serve_forever(self, poll_interval=None):
+        pass  # nothing to serve: the system does all there is to do
+
+    def shutdown(self):
+        pass
+
+    def server_close(self):
+        for filler in self.fillers:
+            filler.close()
+        self.sock.close()
 
 
 CERT_FILES = ("ca.pem", "server.pem", "server.key", "selfsigned.pem", "selfsigned.key")
@@ -658,7 +801,10 @@ def main(argv=None):
     if http_port is None:
         http_port = SAMPLE_PORT if args.sample else 0
     site = Site(os.path.abspath(args.sample) if args.sample else None)
-    listeners = {"http": Listener(http_port, site)}
+    listeners = {"http": Listener(http_port, site), "clogged": CloggedListener(),
+                 "mute": MuteListener()}
+    site.clogged_port = listeners["clogged"].port
+    site.mute_port = listeners["mute"].port
     if args.certs:
         trusted, selfsigned = tls_contexts(args.certs)
         listeners["tls"] = Listener(args.tls_port, site, trusted)

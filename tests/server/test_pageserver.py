@@ -331,6 +331,62 @@ class PageServerTest(unittest.TestCase):
         png_pixels(data)
 
 
+    def test_stand_in_ports(self):
+        # The clogged port: the handshake is dropped, so a connection never completes.
+        with socket.socket() as sock:
+            sock.settimeout(1.5)
+            with self.assertRaises(socket.timeout):
+                sock.connect(("127.0.0.1", self.ports["clogged"]))
+        # The mute port: connected, the request taken, nothing ever sent back.
+        with socket.create_connection(("127.0.0.1", self.ports["mute"]), timeout=1.5) as sock:
+            sock.sendall(b"GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+            with self.assertRaises(socket.timeout):
+                sock.recv(1)
+        response, body = self.get("/standins/2/1/1/p")
+        refs = re.findall(rb'src="([^"]+)"', body)
+        self.assertEqual(len(refs), 5)
+        self.assertEqual(len(set(refs)), 5)
+        self.assertIn(b"http://127.0.0.1:%d/" % self.ports["clogged"], refs[0])
+        self.assertIn(b"https://127.0.0.1:%d/" % self.ports["mute"], refs[3])
+        self.assertEqual(refs[4], b"/site/img/red.png")
+
+    def test_encoded_answers_whatever_was_asked(self):
+        lf = b"first line\nsecond line\nthird line\n"
+        decoders = {
+            "gzip": ("gzip", lambda b: zlib.decompress(b, 31)),
+            "x-gzip": ("x-gzip", lambda b: zlib.decompress(b, 31)),
+            "deflate": ("deflate", zlib.decompress),
+            "rawdeflate": ("deflate", lambda b: zlib.decompress(b, -15)),
+            "unknown": ("x-unknown", lambda b: b),
+        }
+        for name, (header, decode) in decoders.items():
+            with self.subTest(encoding=name):
+                response, body = self.get("/encoded/%s/lf" % name)
+                self.assertEqual(response.getheader("Content-Encoding"), header)
+                self.assertEqual(int(response.getheader("Content-Length")), len(body))
+                self.assertEqual(decode(body), lf)
+        response, body = self.get("/encoded/corrupt/lf")
+        with self.assertRaises(zlib.error):
+            zlib.decompress(body, 31)
+        # A brotli stream of stored meta-blocks: WBITS, the block header, the bytes, the end.
+        response, body = self.get("/encoded/br/lf")
+        self.assertEqual(response.getheader("Content-Encoding"), "br")
+        header = int.from_bytes(body[:3], "little")
+        self.assertEqual((header & 1, header >> 1 & 1, header >> 2 & 3), (0, 0, 0))
+        self.assertEqual((header >> 4 & 0xFFFF) + 1, len(lf))
+        self.assertEqual(header >> 20 & 1, 1)
+        self.assertEqual(body[3:-1], lf)
+        self.assertEqual(body[-1:], b"\x03")
+        # Any route that answers at once; big/N made whole; relative references stay inside.
+        _, body = self.get("/encoded/gzip/big/100000")
+        self.assertEqual(zlib.decompress(body, 31), pageserver.pattern(100000))
+        self.assertLess(len(body), 2000)
+        response, body = self.get("/encoded/gzip/site/css/main.css")
+        self.assertEqual(response.getheader("Content-Type"), "text/css")
+        self.assertIn(b'@import url("more.css")', zlib.decompress(body, 31))
+        self.assertEqual(self.get("/encoded/zstd/lf")[0].status, 404)
+
+
 class ServerProcessTest(unittest.TestCase):
     def test_sample_site_and_its_url_list(self):
         with tempfile.TemporaryDirectory() as tmp:

@@ -2,8 +2,7 @@
 // what it cost.
 //
 // Usage: mht_probe.exe URL OUT
-//   OUT ending in ".txt" is saved as ".mht", like an output path of the program; any other
-//   OUT is the archive's path itself. An older file there is deleted first.
+//   OUT is the archive's path. An older file there is deleted first.
 // Prints one line "archive=PATH written=0|1 bytes=N fetches=N failed=N ms=N", where fetches
 // counts every request made (failed ones included) and ms is the wall time of the save alone
 // (Wine's start-up not counted). Exit code 0 when an archive was written, 1 otherwise.
@@ -27,7 +26,7 @@ int main(int argc, char** argv) {
                   std::chrono::steady_clock::now() - started)
                   .count();
 
-    CString archive = MhtArchivePath(argv[2]);
+    CString archive = argv[2];
     WIN32_FILE_ATTRIBUTE_DATA data;
     unsigned long long bytes = 0;
     if (::GetFileAttributesExA(archive, GetFileExInfoStandard, &data))

@@ -107,27 +107,28 @@ TEST(BodyBudgetTest, PagesTakingPiecesAtOnceAllGetThrough) {
 TEST(BodyBudgetTest, ARoomIsChargedBeforeTheBodyGrows) {
     BodyBudget budget(1000);
     BodyLease lease(budget);
-    BodyRoom room(lease, In(0));
+    BodyRoom room(lease);
     std::string body;
-    ASSERT_TRUE(room.Reserve(body, 300, 1000));
+    ASSERT_TRUE(room.Reserve(body, 300, 1000, In(0)));
     EXPECT_GE(body.capacity(), 300u);
     EXPECT_EQ(room.Charged(), lease.Held());
     const size_t charged = room.Charged();
-    ASSERT_TRUE(room.Reserve(body, 300, 1000));
+    ASSERT_TRUE(room.Reserve(body, 300, 1000, In(0)));
     EXPECT_EQ(charged, room.Charged()) << "room already there costs nothing";
     // Growing doubles, up to the body's cap, keeps the bytes, and takes no more than charged.
     body.assign(300, 'x');
-    ASSERT_TRUE(room.Reserve(body, 301, 1000));
+    ASSERT_TRUE(room.Reserve(body, 301, 1000, In(0)));
     EXPECT_EQ(600u, room.Charged());
     EXPECT_EQ(600u, body.capacity());
-    ASSERT_TRUE(room.Reserve(body, 700, 1000));
+    ASSERT_TRUE(room.Reserve(body, 700, 1000, In(0)));
     EXPECT_EQ(1000u, room.Charged());
     EXPECT_EQ(1000u, body.capacity()) << "not doubled past the cap";
     EXPECT_EQ(std::string(300, 'x'), body);
 
     BodyLease other(budget);
     ASSERT_TRUE(other.Take(1, In(0)));  // takes the overdraft: the room must now wait
-    EXPECT_FALSE(room.Reserve(body, 1001, 2000)) << "over the budget, and its deadline passed";
+    EXPECT_FALSE(room.Reserve(body, 1001, 2000, In(0)))
+        << "over the budget, and its deadline passed";
     room.GiveBack();
     EXPECT_EQ(0u, lease.Held());
     EXPECT_EQ(1u, budget.InUse());

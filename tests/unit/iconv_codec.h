@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
 namespace mht_test {
 
-class IconvCodec : public mht::TextCodec {
+class IconvCodec : public url::TextCodec {
 public:
     bool Decode(std::string_view charset, std::string_view bytes,
                 std::string& utf8) const override {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "afx/idna.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 TEST(IdnaTest, WebPlatformHostNames) {
     std::ifstream file(WPT_DATA_DIR "/toascii.json", std::ios::binary);

@@ -1,6 +1,7 @@
 #include "mht/archive_plan.h"
 #include "mht/archive_writer.h"
 #include "mht/page_charset.h"
+#include "url/utf8_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -168,9 +169,9 @@ TEST(PageCharsetTest, DeclaresTheCharsetWhereReadersLook) {
     EXPECT_EQ("utf-8", mht::HeaderCharsetFor("\xE4\xB8\xAD", ""));
     EXPECT_EQ("gbk", mht::HeaderCharsetFor("\xD6\xD0", ""));
     // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
-    EXPECT_TRUE(mht::IsValidUtf8("\xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF \xED\x9F\xBF"));
+    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF \xED\x9F\xBF"));
     for (const char* bad : {"\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"})
-        EXPECT_FALSE(mht::IsValidUtf8(bad)) << bad;
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 
 TEST(ArchivePlanTest, FetchesEachReferenceOnceAndOrdersTheParts) {

@@ -8,8 +8,8 @@
 
 #include "mht/archive_plan.h"
 #include "mht/stylesheet_charset.h"
-#include "mht/url_resolve.h"
 #include "tests/unit/iconv_codec.h"
+#include "url/url_resolve.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ const char kSearchGbkQuery[] = "%CB%D1%CB%F7";
 const char kSearchUtf8Query[] = "%E6%90%9C%E7%B4%A2";
 
 std::string Resolve(const std::string& ref, const std::string& charset) {
-    return mht::ResolveHttpReference(kBase, ref, mht::DocumentEncoding{&kCodec, charset});
+    return url::ResolveHttpReference(kBase, ref, url::DocumentEncoding{&kCodec, charset});
 }
 
 TEST(ReferenceCharsetTest, PathInUtf8QueryInTheDocumentsCharset) {

@@ -1,9 +1,9 @@
 #include "mht/html_entities.h"
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 #include <gtest/gtest.h>
 
-using mht::ResolveHttpReference;
+using url::ResolveHttpReference;
 
 namespace {
 

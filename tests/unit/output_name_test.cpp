@@ -9,6 +9,13 @@ TEST(OutputNameTest, WorkedExample) {
                  OutputFileName("http://shop.example.com/a/b.html?x=1#top"));
 }
 
+// The archive's name is made from the URL as the text's is, not from the text's name: a ".txt"
+// inside the URL stays as it is.
+TEST(OutputNameTest, ArchiveTakesItsOwnExtension) {
+    EXPECT_STREQ("a_com_page_txt.mht", OutputFileName("http://a.com/page.txt", ".mht"));
+    EXPECT_STREQ("con_.mht", OutputFileName("CON", ".mht"));
+}
+
 TEST(OutputNameTest, ReplacementsInOrder) {
     EXPECT_STREQ("news_example_com_.txt", OutputFileName("http://news.example.com/"));
     EXPECT_STREQ("shop_example_com_today.txt", OutputFileName("shop.example.com/today"));

@@ -1,4 +1,4 @@
-#include "urls/punycode.h"
+#include "url/punycode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // What the parser adds to the shared test data: the platform hooks, the request target, and
 // the Chinese URLs.
 
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 #include <gtest/gtest.h>
 

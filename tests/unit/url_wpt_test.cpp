@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 #ifdef _WIN32
 #include "cdo/windows_codec.h"

@@ -6,8 +6,9 @@
 
 #include <string>
 
+#include "afx/codepage.h"
 #include "mht/archive_plan.h"
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST(WindowsCodecTest, PlanRequestsAGbkPagesImageAsABrowserDoes) {
     const cdo::CWindowsCodec codec;
     std::string pageUrl;
     // The table's text is in the ANSI code page (936 under the tests' locale).
-    ASSERT_TRUE(cdo::AnsiToUtf8("http://127.0.0.1:8000/\xD6\xD0/p.html", pageUrl));
+    ASSERT_TRUE(afx::AnsiToUtf8("http://127.0.0.1:8000/\xD6\xD0/p.html", pageUrl));
     mht::ArchivePlan plan(pageUrl, mht::PlanLimits(), &codec);
     mht::FetchRequest r;
     ASSERT_TRUE(plan.NextFetch(r));

@@ -67,6 +67,32 @@ TEST_F(HostileTest, StopDuringHostilePagesEndsTheBatchWithinTheBoundWithoutTheir
     EXPECT_EQ(21, server_->CountOf("/loop/text"));
 }
 
+// Hosts that never answer cost a page the session's waits, not the page's bound: a connection
+// never completed (5 s, a 1 s back-off, 5 s), and connections accepted but left silent (the
+// answer's head, the TLS handshake, the rest of a body: 5 s each).
+TEST_F(HostileTest, StalledHostsCostEachPageTheSessionsWaitsOnly) {
+    const std::string clogged = "http://127.0.0.1:" + std::to_string(server_->CloggedPort());
+    const std::string mute = "127.0.0.1:" + std::to_string(server_->MutePort());
+    const std::vector<std::string> stalled = {clogged + "/page", "http://" + mute + "/page",
+                                              "https://" + mute + "/page",
+                                              server_->Http("/stall/120000")};
+    for (const std::string& url : stalled) ASSERT_NO_FATAL_FAILURE(PlaceOlderFile(url));
+    std::vector<std::string> urls = stalled;
+    const std::string good = server_->Http("/lf");
+    urls.push_back(good);
+    ASSERT_NO_FATAL_FAILURE(StartWithThreads(5));
+    ASSERT_NO_FATAL_FAILURE(ImportList(urls));
+    const auto started = Clock::now();
+    // About 11 s; the slack is a loaded machine's, far below the page's bound.
+    ASSERT_NO_FATAL_FAILURE(RunToEnd(20000));
+    const long long took = MsSince(started);
+    std::cout << "text batch of stalled hosts: ended " << took << " ms after Run\n";
+    RecordProperty("stalled_text_batch_ms", static_cast<int>(took));
+    EXPECT_GE(took, 10000) << "the connection is tried twice";
+    const std::vector<std::string> expected = {OutputFileName(CString(good)).str()};
+    EXPECT_EQ(expected, FilesIn(out_)) << "only the good page, no older file";
+}
+
 TEST_F(HostileTest, CloseDuringATrickleEndsTheProcessInTimeAndKeepsTheSettings) {
     ASSERT_NO_FATAL_FAILURE(StartWithThreads(2));
     ASSERT_NO_FATAL_FAILURE(

@@ -110,6 +110,8 @@ LoopbackServer::LoopbackServer() {
     m_http = PortOf(ports, "http");
     m_tls = PortOf(ports, "tls");
     m_selfSigned = PortOf(ports, "selfsigned");
+    m_clogged = PortOf(ports, "clogged");
+    m_mute = PortOf(ports, "mute");
 }
 
 std::string LoopbackServer::Http(const std::string& path) const {

@@ -32,6 +32,10 @@ public:
     std::string SelfSigned(const std::string& path) const;
     int HttpPort() const { return m_http; }
     int TlsPort() const { return m_tls; }
+    // A port whose connections never complete (the system drops their handshake).
+    int CloggedPort() const { return m_clogged; }
+    // A port that accepts connections and never sends a byte.
+    int MutePort() const { return m_mute; }
 
     // Forgets every request served so far.
     void ClearRecord() const;
@@ -44,6 +48,8 @@ private:
     int m_http = 0;
     int m_tls = 0;
     int m_selfSigned = 0;
+    int m_clogged = 0;
+    int m_mute = 0;
 };
 
 }  // namespace batch

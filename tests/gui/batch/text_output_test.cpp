@@ -43,6 +43,12 @@ TEST_F(TextOutputTest, EachPageIsSavedByteForByteOrNotAtAll) {
         {server_->Http("/reset"), ""},
         {server_->Http("/stall"), ""},
         {server_->Http("/big/33554433"), ""},  // one byte over the cap
+        // Compressed whatever was asked: saved decoded, or not at all.
+        {server_->Http("/encoded/gzip/lf"), kLfText},
+        {server_->Http("/encoded/deflate/crlf"), kLfText},
+        {server_->Http("/encoded/br/lf"), ""},
+        {server_->Http("/encoded/corrupt/lf"), ""},
+        {server_->Http("/encoded/gzip/big/16777217"), ""},  // a few KB inflating past the cap
         {server_->SelfSigned("/lf"), ""},
         {"ftp://127.0.0.1:" + port + "/ftp-marker", ""},
         {"mailto:a", ""},

@@ -309,5 +309,62 @@ TEST_F(MhtBatchTest, HostileServersEndWithinThePagesBound) {
     EXPECT_EQ(21, server_->CountOf("/loop/page"));
 }
 
+// Hosts that never answer, as pages and as resources: each page ends by the session's waits
+// (a connection never completed: 5 s, a 1 s back-off, 5 s; one accepted and left silent: 5 s),
+// and an archive whose images lie on such hosts is written as soon as those waits are over,
+// with its good parts.
+TEST_F(MhtBatchTest, StalledHostsCostThePagesAndResourcesTheSessionsWaitsOnly) {
+    const std::string clogged = "http://127.0.0.1:" + std::to_string(server_->CloggedPort());
+    const std::string mute = "127.0.0.1:" + std::to_string(server_->MutePort());
+    const std::string page = server_->Http("/standins/2/1/1");
+    const std::vector<std::string> urls = {clogged + "/page", "http://" + mute + "/page",
+                                           "https://" + mute + "/page", page};
+    for (const std::string& url : urls) ASSERT_NO_FATAL_FAILURE(PlaceOlderArchive(url));
+
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 4)));
+    ASSERT_NO_FATAL_FAILURE(ImportList(urls));
+    const ULONGLONG started = ::GetTickCount64();
+    RunToEnd(20000);  // about 11 s; the slack is a loaded machine's
+    const ULONGLONG took = ::GetTickCount64() - started;
+    std::cout << "archive batch of stalled hosts: ended " << took << " ms after Run\n";
+    RecordProperty("stalled_mht_batch_ms", static_cast<int>(took));
+    ExpectEndState();
+
+    EXPECT_EQ(std::vector<std::string>{ArchiveName(page)}, gui::FilesIn(out_));
+    MimeArchive archive;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(page, &archive));
+    const std::vector<std::string> expected = {page, server_->Http("/site/img/red.png")};
+    EXPECT_EQ(expected, archive.Locations());
+}
+
+// A server that compresses whatever was asked: every part is stored decoded, so the style
+// sheets' own references are found; an encoding the program cannot read leaves no archive.
+TEST_F(MhtBatchTest, CompressedAnswersAreStoredDecoded) {
+    const std::string gzip = server_->Http("/encoded/gzip/site/index.html");
+    const std::string br = server_->Http("/encoded/br/site/index.html");
+    ASSERT_NO_FATAL_FAILURE(PlaceOlderArchive(br));
+    ASSERT_NO_FATAL_FAILURE(Start(gui::SettingsText(out_, 2, 2)));
+    ASSERT_NO_FATAL_FAILURE(ImportList({gzip, br}));
+    RunToEnd();
+    ExpectEndState();
+    EXPECT_EQ(std::vector<std::string>{ArchiveName(gzip)}, gui::FilesIn(out_));
+
+    MimeArchive archive;
+    ASSERT_NO_FATAL_FAILURE(ReadPageArchive(gzip, &archive));
+    const std::vector<std::string> locations = archive.Locations();
+    // main.css imports more.css, which names bg.png: found only in decoded style sheets.
+    for (const char* path : {"/encoded/gzip/site/css/main.css", "/encoded/gzip/site/css/more.css",
+                             "/encoded/gzip/site/img/bg.png", "/encoded/gzip/site/img/red.png"})
+        EXPECT_TRUE(Contains(locations, server_->Http(path))) << "no part for " << path;
+    for (const MimePart& part : archive.parts) {
+        if (HeaderValue(part.headers, "Content-Location") !=
+            server_->Http("/encoded/gzip/site/css/main.css"))
+            continue;
+        EXPECT_EQ("text/css", Lowered(HeaderValue(part.headers, "Content-Type")).substr(0, 8));
+        // Quoted-printable keeps the text readable: the sheet as written, not gzip's bytes.
+        EXPECT_NE(std::string::npos, part.body.find("@import url(\"more.css\");")) << part.body;
+    }
+}
+
 }  // namespace
 }  // namespace mht_gui

@@ -1,49 +1,28 @@
-#include "urls/url_host.h"
+#include "url/url_host.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "urls/split.h"
-#include "urls/utf8_decoder.h"
+#include "url/ascii.h"
+#include "url/split.h"
+#include "url/utf8_decoder.h"
 
 namespace url {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string PercentDecode(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+        if (s[i] == '%' && i + 2 < s.size() && ascii::HexValue(s[i + 1]) >= 0 &&
+            ascii::HexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(ascii::HexValue(s[i + 1]) * 16 + ascii::HexValue(s[i + 2]));
             i += 2;
         } else {
             out += s[i];
         }
     }
     return out;
-}
-
-// Strict UTF-8 (no overlongs, surrogates or values past U+10FFFF); a host that is not valid
-// UTF-8 after percent-decoding holds U+FFFD for a browser, which no host may hold.
-bool IsValidUtf8(std::string_view s) {
-    Utf8Decoder decoder;
-    char32_t codePoint;
-    for (char c : s) {
-        Utf8Decoder::Step step = decoder.Push(static_cast<unsigned char>(c), codePoint);
-        if (step == Utf8Decoder::Step::Error || step == Utf8Decoder::Step::ErrorAgain) return false;
-    }
-    return !decoder.InsideCharacter();
 }
 
 // One part of an IPv4 address: decimal, "0x" hexadecimal or "0" octal. Values too large for
@@ -60,7 +39,7 @@ bool ParseIpv4Number(std::string_view s, uint64_t& value) {
     }
     value = 0;
     for (char c : s) {
-        int d = HexValue(c);
+        int d = ascii::HexValue(c);
         if (d < 0 || d >= radix) return false;
         value = value * radix + d;
         if (value > (uint64_t(1) << 40)) value = uint64_t(1) << 40;
@@ -130,8 +109,8 @@ bool ParseIpv6(std::string_view s, uint16_t (&address)[8]) {
             continue;
         }
         int value = 0, length = 0;
-        while (length < 4 && HexValue(at(p)) >= 0) {
-            value = value * 16 + HexValue(at(p));
+        while (length < 4 && ascii::HexValue(at(p)) >= 0) {
+            value = value * 16 + ascii::HexValue(at(p));
             ++p;
             ++length;
         }
@@ -270,18 +249,20 @@ bool ParseHost(std::string_view input, const ToAsciiHook& toAscii, std::string& 
         return true;
     }
     std::string domain = PercentDecode(input);
-    if (!IsValidUtf8(domain)) return false;
+    // A host that is not valid UTF-8 after percent-decoding holds U+FFFD for a browser, which
+    // no host may hold.
+    if (!::IsValidUtf8(domain)) return false;
     bool ascii = true;
     for (char& c : domain) {
         if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
-        c = AsciiLower(c);
+        c = ascii::ToLower(c);
     }
     std::string asciiDomain;
     if (!ascii || (toAscii && HasPunycodeLabel(domain))) {
         if (!toAscii || !toAscii(domain, asciiDomain)) return false;
         for (char& c : asciiDomain) {
             if (static_cast<unsigned char>(c) >= 0x80) return false;
-            c = AsciiLower(c);
+            c = ascii::ToLower(c);
         }
     } else {
         asciiDomain = std::move(domain);

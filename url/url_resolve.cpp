@@ -1,19 +1,13 @@
-#include "mht/url_resolve.h"
+#include "url/url_resolve.h"
 
 #include <utility>
 
-#include "mht/page_charset.h"
-#include "urls/url_parser.h"
+#include "url/ascii.h"
+#include "url/url_parser.h"
+#include "url/utf8_decoder.h"
 
-namespace mht {
+namespace url {
 namespace {
-
-bool IsAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
 
 // Text no codec could read: each byte above ASCII written as %XX as it stands, and a GBK
 // character's second byte with it, so that a 0x5C there is not read as a separator.
@@ -42,7 +36,7 @@ std::string EscapeUndecodable(std::string_view s) {
 
 // The reference as UTF-8, as the browser reads it from the document's bytes.
 std::string ReferenceText(std::string_view text, const DocumentEncoding& encoding) {
-    if (IsAscii(text)) return std::string(text);
+    if (ascii::IsAscii(text)) return std::string(text);
     std::string utf8;
     if (encoding.codec && !encoding.charset.empty() &&
         encoding.codec->Decode(encoding.charset, text, utf8)) {
@@ -60,8 +54,8 @@ bool QueryNeedsEncoding(const DocumentEncoding& encoding) {
            cs.compare(0, 6, "utf-16") != 0 && cs != "unicode-1-1-utf-8";
 }
 
-url::Hooks HooksFor(const DocumentEncoding& encoding) {
-    url::Hooks hooks;
+Hooks HooksFor(const DocumentEncoding& encoding) {
+    Hooks hooks;
     if (encoding.codec) {
         const TextCodec* codec = encoding.codec;
         hooks.toAscii = [codec](const std::string& host, std::string& ascii) {
@@ -77,7 +71,7 @@ url::Hooks HooksFor(const DocumentEncoding& encoding) {
     return hooks;
 }
 
-std::string HrefWithoutFragment(url::Url u) {
+std::string HrefWithoutFragment(Url u) {
     u.hasFragment = false;
     u.fragment.clear();
     return u.Href();
@@ -86,12 +80,12 @@ std::string HrefWithoutFragment(url::Url u) {
 }  // namespace
 
 std::string CleanAttributeUrl(std::string_view value) {
-    return url::CleanInput(value);
+    return CleanInput(value);
 }
 
 std::string CanonicalHttpUrl(std::string_view text) {
-    url::Url u;
-    if (!url::Parse(std::string(text), nullptr, u)) return {};
+    Url u;
+    if (!Parse(std::string(text), nullptr, u)) return {};
     return HrefWithoutFragment(std::move(u));
 }
 
@@ -99,14 +93,14 @@ std::string ResolveHttpReference(std::string_view base, std::string_view ref,
                                  const DocumentEncoding& encoding) {
     std::string cleaned = CleanAttributeUrl(ref);
     if (cleaned.empty() || cleaned[0] == '#') return {};  // the document itself
-    url::Url baseUrl;
-    const bool hasBase = !base.empty() && url::Parse(std::string(base), nullptr, baseUrl);
-    url::Url out;
-    if (!url::Parse(ReferenceText(cleaned, encoding), hasBase ? &baseUrl : nullptr, out,
-                    HooksFor(encoding))) {
+    Url baseUrl;
+    const bool hasBase = !base.empty() && Parse(std::string(base), nullptr, baseUrl);
+    Url out;
+    if (!Parse(ReferenceText(cleaned, encoding), hasBase ? &baseUrl : nullptr, out,
+               HooksFor(encoding))) {
         return {};
     }
     return HrefWithoutFragment(std::move(out));
 }
 
-}  // namespace mht
+}  // namespace url

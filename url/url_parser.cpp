@@ -1,10 +1,11 @@
-#include "urls/url_parser.h"
+#include "url/url_parser.h"
 
 #include <string_view>
 #include <vector>
 
-#include "urls/split.h"
-#include "urls/url_host.h"
+#include "url/ascii.h"
+#include "url/split.h"
+#include "url/url_host.h"
 
 namespace url {
 namespace {
@@ -58,10 +59,6 @@ void AppendEncoded(std::string& out, unsigned char c, EncodeSet set) {
     }
 }
 
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -73,7 +70,7 @@ bool IsDigit(char c) {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (ascii::ToLower(a[i]) != ascii::ToLower(b[i])) return false;
     }
     return true;
 }
@@ -192,7 +189,7 @@ bool Parser::Step(int c) {
     switch (state_) {
         case State::kSchemeStart:
             if (c != kEof && IsAlpha(static_cast<char>(c))) {
-                buffer_ += AsciiLower(static_cast<char>(c));
+                buffer_ += ascii::ToLower(static_cast<char>(c));
                 state_ = State::kScheme;
             } else {
                 state_ = State::kNoScheme;
@@ -203,7 +200,7 @@ bool Parser::Step(int c) {
         case State::kScheme:
             if (c != kEof && (IsAlpha(static_cast<char>(c)) || IsDigit(static_cast<char>(c)) ||
                               c == '+' || c == '-' || c == '.')) {
-                buffer_ += AsciiLower(static_cast<char>(c));
+                buffer_ += ascii::ToLower(static_cast<char>(c));
             } else if (c == ':') {
                 if (DefaultPort(buffer_) < 0) return false;  // not a scheme we fetch
                 url_.scheme = buffer_;

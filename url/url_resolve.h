@@ -1,14 +1,14 @@
 #pragma once
 // URL references of archived documents. What is fetched and stored is resolved by the browsers'
-// URL parser (urls/url_parser.h), so that an archived part is stored under the URL a reader
+// URL parser (url/url_parser.h), so that an archived part is stored under the URL a reader
 // will ask for.
 
 #include <string>
 #include <string_view>
 
-#include "mht/text_codec.h"
+#include "url/text_codec.h"
 
-namespace mht {
+namespace url {
 
 // Drops what browsers ignore in a URL taken from markup: leading and trailing blanks and control
 // bytes, and tabs and line breaks anywhere.
@@ -27,4 +27,4 @@ std::string CanonicalHttpUrl(std::string_view url);
 std::string ResolveHttpReference(std::string_view base, std::string_view ref,
                                  const DocumentEncoding& encoding = DocumentEncoding());
 
-}  // namespace mht
+}  // namespace url

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace mht {
+namespace url {
 
 class TextCodec {
 public:
@@ -34,4 +34,4 @@ struct DocumentEncoding {
     std::string charset;  // lower case; empty when nothing declares one
 };
 
-}  // namespace mht
+}  // namespace url

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 class Utf8Decoder {
 public:
@@ -25,3 +26,6 @@ private:
     unsigned char m_lower = 0x80;
     unsigned char m_upper = 0xBF;
 };
+
+// True when `text` is well-formed UTF-8 throughout, by the decoder above.
+bool IsValidUtf8(std::string_view text);

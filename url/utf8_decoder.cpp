@@ -1,4 +1,4 @@
-#include "urls/utf8_decoder.h"
+#include "url/utf8_decoder.h"
 
 Utf8Decoder::Step Utf8Decoder::Push(unsigned char byte, char32_t& out) {
     if (m_needed == 0) {
@@ -37,4 +37,14 @@ Utf8Decoder::Step Utf8Decoder::Push(unsigned char byte, char32_t& out) {
     out = m_codePoint;
     Reset();
     return Step::CodePoint;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    Utf8Decoder decoder;
+    char32_t codePoint;
+    for (char c : text) {
+        Utf8Decoder::Step step = decoder.Push(static_cast<unsigned char>(c), codePoint);
+        if (step == Utf8Decoder::Step::Error || step == Utf8Decoder::Step::ErrorAgain) return false;
+    }
+    return !decoder.InsideCharacter();
 }
