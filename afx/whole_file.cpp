@@ -47,6 +47,23 @@ HRESULT WriteNewFile(const std::wstring& path, std::string_view bytes) {
     return result;
 }
 
+// A replace refused because the target is open or being replaced at that moment (another
+// thread renaming onto the same name, a reader without delete sharing) is tried again for a
+// little while; after that the file there stays as it is.
+HRESULT MoveOnto(const std::wstring& temporary, const std::wstring& target, bool overwrite) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
+    DWORD pauseMs = 1;
+    for (DWORD waitedMs = 0;; waitedMs += pauseMs, pauseMs *= 2) {
+        if (::MoveFileExW(temporary.c_str(), target.c_str(), flags)) return S_OK;
+        const HRESULT result = LastError();
+        const bool busy = result == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) ||
+                          result == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) ||
+                          result == HRESULT_FROM_WIN32(ERROR_LOCK_VIOLATION);
+        if (!busy || !overwrite || waitedMs >= kBusyTargetRetryMs) return result;
+        ::Sleep(pauseMs);
+    }
+}
+
 }  // namespace
 
 HRESULT WriteWholeFile(const std::wstring& path, std::string_view bytes, bool overwrite) {
@@ -56,9 +73,8 @@ HRESULT WriteWholeFile(const std::wstring& path, std::string_view bytes, bool ov
 
     HRESULT result = WriteNewFile(temporary, bytes);
     if (SUCCEEDED(result)) {
-        const DWORD flags = MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0);
-        if (::MoveFileExW(temporary.c_str(), target.c_str(), flags)) return S_OK;
-        result = LastError();
+        result = MoveOnto(temporary, target, overwrite);
+        if (SUCCEEDED(result)) return S_OK;
     }
     // Also after a failed creation: a file system that is full may have made the file
     // before refusing its first byte.

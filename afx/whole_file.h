@@ -11,9 +11,14 @@
 
 namespace afx {
 
+// How long a replace that finds the target busy (open elsewhere, or being replaced by another
+// thread) keeps trying, in pauses that double from 1 ms.
+constexpr unsigned kBusyTargetRetryMs = 1000;
+
 // `path` is any wide path (see WidePath). With `overwrite` false it fails (HRESULT of
-// ERROR_ALREADY_EXISTS) when the target exists. Threads may write at once: each thread has a
-// temporary file of its own.
+// ERROR_ALREADY_EXISTS) when the target exists. Threads may write at once, also to one name:
+// each thread has a temporary file of its own, deletes only that one, and a write that cannot
+// replace the target leaves the file there as it is.
 HRESULT WriteWholeFile(const std::wstring& path, std::string_view bytes, bool overwrite);
 
 }  // namespace afx

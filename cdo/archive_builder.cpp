@@ -32,8 +32,11 @@ std::atomic<long> g_totalFailures{0};
 class CFetchPool {
 public:
     CFetchPool(mht::ArchivePlan& plan, std::shared_ptr<CInternetSession> session,
-               Clock::time_point deadline)
-        : m_plan(plan), m_session(std::move(session)), m_deadline(deadline) {}
+               std::shared_ptr<net::BodyLease> lease, Clock::time_point deadline)
+        : m_plan(plan),
+          m_session(std::move(session)),
+          m_lease(std::move(lease)),
+          m_deadline(deadline) {}
 
     // Returns when the plan is done or the deadline has passed, every helper thread joined.
     void Run(int threads) {
@@ -77,8 +80,8 @@ private:
                     const net::UnreachableServers servers = request.kind == mht::FetchKind::kPage
                                                                 ? net::UnreachableServers::kTry
                                                                 : net::UnreachableServers::kSkip;
-                    bool ok =
-                        net::HttpGet(m_session, request.url, cap, m_deadline, fetched, servers);
+                    bool ok = net::HttpGet(m_session, request.url, cap, m_deadline, fetched,
+                                           m_lease, servers);
                     lock.lock();
                     Report(request.id, ok, fetched);
                     m_changed.notify_all();
@@ -110,6 +113,7 @@ private:
 
     mht::ArchivePlan& m_plan;
     const std::shared_ptr<CInternetSession> m_session;
+    const std::shared_ptr<net::BodyLease> m_lease;
     const Clock::time_point m_deadline;
     std::mutex m_lock;
     std::condition_variable m_changed;
@@ -146,7 +150,8 @@ ArchiveResult BuildArchive(const std::string& pageUrl) {
         // Ready while the page is fetched, for the burst of resources that follows it.
         net::WarmRequestThreads(kFetchThreads);
         // Request threads left behind at the deadline keep the session until they end.
-        CFetchPool pool(plan, std::move(session), deadline);
+        result.lease = std::make_shared<net::BodyLease>();
+        CFetchPool pool(plan, std::move(session), result.lease, deadline);
         pool.Run(kFetchThreads);  // throws what stopped the pool
         result.fetches = pool.fetches();
         result.failures = pool.failures();

@@ -2,7 +2,10 @@
 // archive plan finds, several at once, and writes the MIME text.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "net/body_budget.h"
 
 namespace cdo {
 
@@ -14,6 +17,9 @@ struct ArchiveResult {
     std::string archive;
     long fetches = 0;  // requests made, failed ones included
     long failures = 0;
+    // The page's share of the body budget, charged for every body fetched: whoever holds the
+    // archive text holds this too, until it is written.
+    std::shared_ptr<net::BodyLease> lease;
 };
 
 // Fetching ends at the fetch deadline (net/fetch_limits.h), whatever the servers do: what has

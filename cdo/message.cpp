@@ -20,7 +20,13 @@ public:
         try {
             ArchiveResult result = BuildArchive(NarrowFromBstr(url));
             if (!result.pageFetched) return CDO_E_PAGE_NOT_FETCHED;
-            m_archive = std::make_shared<const std::string>(std::move(result.archive));
+            // The archive keeps the page's share of the body budget until it is released.
+            struct Held {
+                std::string archive;
+                std::shared_ptr<net::BodyLease> lease;
+            };
+            auto held = std::make_shared<Held>(Held{std::move(result.archive), result.lease});
+            m_archive = std::shared_ptr<const std::string>(held, &held->archive);
             return S_OK;
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;

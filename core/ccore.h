@@ -45,9 +45,9 @@ public:
     CString parsePath(CString path);
     // Modal warning box owned by `owner`.
     void msgboxWarning(HWND owner, CString text);
-    // Writes the bytes of `text` to `path` whole, or leaves no file; an empty text writes
-    // nothing and leaves an existing file alone. Safe to call from several threads at once,
-    // each with its own path.
+    // Writes the bytes of `text` to `path` whole, or leaves the file there as it was; an empty
+    // text writes nothing and leaves an existing file alone. Safe to call from several threads
+    // at once, also on one path: the last whole write stays.
     void outTxtFile(CString text, CString path);
     // Modal About box of the product (caption "关于 Brindlow"), owned by the thread's active
     // window.

@@ -61,5 +61,6 @@ void CFetchThread::SaveUrl(const tagJob& job) {
 // The connection and request of a page belong to its request thread (net/http_get.h): the
 // worker holds only its share of the session.
 void CFetchThread::CloseAll() {
+    m_pPageLease.reset();
     m_pSession.reset();
 }

@@ -10,6 +10,7 @@
 #include "afx/inet.h"
 #include "afx/winthread.h"
 #include "fetch/job_report.h"
+#include "net/body_budget.h"
 
 class CFetchThread;
 
@@ -38,7 +39,8 @@ private:
     void SaveUrl(const tagJob& job);
     void CloseAll();
 
-    // The page fetch (fetch/page_fetch.cpp).
+    // The page fetch (fetch/page_fetch.cpp): the page's text, with "(at)" already replaced.
+    // Its share of the body budget stays in m_pPageLease until the text is written.
     CString FetchPage(const char* url);
 
     // The writers (fetch/save_text.cpp, fetch/save_mht.cpp).
@@ -47,4 +49,5 @@ private:
 
     // Shared with the request thread of the page, which may outlive this worker.
     std::shared_ptr<CInternetSession> m_pSession;
+    std::shared_ptr<net::BodyLease> m_pPageLease;
 };

@@ -6,11 +6,15 @@
 #include "cdo/bstr.h"
 #include "cdo/com_ptr.h"
 #include "cdo/message.h"
+#include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
 
 bool SaveMhtArchive(const CString& url, const CString& archivePath) {
     try {
-        afx::DeleteFileAt(archivePath);  // missing or undeletable: nothing to do about it here
+        // Missing or undeletable: nothing to do about it here. Only the batch's first worker
+        // of the name removes it (fetch/batch_names.h).
+        TheBatchNames().Claim(archivePath.str(),
+                              [&archivePath] { afx::DeleteFileAt(archivePath); });
 
         // Declared first, so that it uninitialises COM after the references below are released
         // (stream first, then message).

@@ -3,7 +3,8 @@
 
 #include "afx/cstring.h"
 
-// Deletes the file at `archivePath`, then has a message object fetch `url` and save it there.
-// True when an archive was written; when the page cannot be fetched there is none, not even the
-// old one. Never throws.
+// Deletes the file at `archivePath` when this is the batch's first worker of that name
+// (fetch/batch_names.h), then has a message object fetch `url` and save it there. True when an
+// archive was written; when the page cannot be fetched there is none, not even the old one,
+// unless another worker of the batch wrote it. Never throws.
 bool SaveMhtArchive(const CString& url, const CString& archivePath);

@@ -117,10 +117,10 @@ void CCore::msgboxWarning(HWND owner, CString text) {
 void CCore::outTxtFile(CString text, CString path) {
     if (text.IsEmpty()) return;
     OrNothingOnLowMemory([&] {
-        const std::wstring target = afx::WidePath(path);
         const std::string_view bytes(text.GetString(), static_cast<size_t>(text.GetLength()));
-        // Whole or nothing: no stale content may pass for this text.
-        if (FAILED(afx::WriteWholeFile(target, bytes, true))) ::DeleteFileW(target.c_str());
+        // A failed write leaves the file at `path` as it was: that may be the whole file of
+        // another thread writing the same name, which is not ours to delete.
+        afx::WriteWholeFile(afx::WidePath(path), bytes, true);
     });
 }
 

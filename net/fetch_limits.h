@@ -9,9 +9,9 @@
 constexpr unsigned kTimeoutMs = 5000;
 // A connection not established within kTimeoutMs is tried once more after this pause.
 constexpr unsigned kConnectBackoffMs = 1000;
-// A page body above this size is dropped. A worker holds at most about four times the cap at
-// once (the body, its text with CR LF line ends, and one rewrite of that text); 20 workers then
-// stay near 1.3 GB, inside the address space of a 32-bit process.
+// A page body above this size is dropped. A text page holds at most its body and the text made
+// from it, about twice the cap, and bodies are charged to the process's body budget
+// (net/body_budget.h), so that 20 workers at the cap wait for memory rather than run out of it.
 constexpr size_t kMaxBodyBytes = 16u * 1024 * 1024;
 // The longest one page's work may take, whatever the server does.
 constexpr unsigned kPageDeadlineMs = 60000;

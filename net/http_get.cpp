@@ -25,6 +25,7 @@ struct Exchange {
     size_t maxBytes = 0;
     Clock::time_point deadline;
     UnreachableServers servers = UnreachableServers::kTry;
+    std::shared_ptr<BodyLease> lease;  // kept alive by a request thread left behind
     afx::UniqueKernelHandle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     RequestProgress progress;
     // Set by the caller when it leaves: the thread stops at its next look.
@@ -33,7 +34,14 @@ struct Exchange {
     bool ok = false;
     GetResult result;
 
+    size_t charged = 0;  // the body's share of the lease, until the caller takes the body
+
     bool OverTime() const { return left.load() || Clock::now() >= deadline; }
+
+    // A body nobody came for (its caller left) gives its share back.
+    ~Exchange() {
+        if (lease) lease->Give(charged);
+    }
 };
 
 // One response's head: the request stays open for its body.
@@ -78,11 +86,22 @@ bool Send(Exchange& x, const std::string& url, Response& response) {
 
 // Reads the body in pieces no larger than what has arrived, so that each read returns at once
 // and the deadline is looked at whenever the server sends anything.
-bool ReadBody(CHttpFile& request, Exchange& x, std::string& body) {
+// Room for `size` bytes of the body, charged to the page's lease. Waiting for memory that other
+// pages give back is no stall: each second of it counts as a step of the exchange.
+bool MakeRoom(Exchange& x, BodyRoom& room, std::string& body, size_t size) {
+    for (;;) {
+        const Clock::time_point step = Clock::now() + std::chrono::milliseconds(1000);
+        if (room.Reserve(body, size, x.maxBytes, std::min(step, x.deadline))) return true;
+        if (x.OverTime()) return false;
+        x.progress.Step();
+    }
+}
+
+bool ReadBody(CHttpFile& request, Exchange& x, BodyRoom& room, std::string& body) {
     ULONGLONG announced = 0;
     bool hasLength = request.QueryContentLength(announced);
     if (hasLength && announced > x.maxBytes) return false;
-    if (hasLength) body.reserve(static_cast<size_t>(announced));
+    if (hasLength && !MakeRoom(x, room, body, static_cast<size_t>(announced))) return false;
     constexpr DWORD kPiece = 64 * 1024;
     for (;;) {
         DWORD available = request.QueryDataAvailable();
@@ -91,6 +110,7 @@ bool ReadBody(CHttpFile& request, Exchange& x, std::string& body) {
         if (available == 0) break;
         DWORD want = std::min(available, kPiece);
         if (body.size() + want > x.maxBytes) return false;
+        if (!MakeRoom(x, room, body, body.size() + want)) return false;
         size_t old = body.size();
         body.resize(old + want);
         UINT read = request.Read(&body[old], want);
@@ -101,7 +121,7 @@ bool ReadBody(CHttpFile& request, Exchange& x, std::string& body) {
     return !hasLength || announced == body.size();
 }
 
-bool RunGet(Exchange& x) {
+bool RunGet(Exchange& x, BodyRoom& room) {
     std::string url = x.url;
     Response response;
     for (int redirects = 0;; ++redirects) {
@@ -118,7 +138,7 @@ bool RunGet(Exchange& x) {
     x.result.finalUrl = response.request->GetFinalUrl().str();
     if (x.result.finalUrl.empty()) x.result.finalUrl = url;
     x.result.contentType = response.request->QueryInfo(HTTP_QUERY_CONTENT_TYPE).str();
-    if (!ReadBody(*response.request, x, x.result.body)) return false;
+    if (!ReadBody(*response.request, x, room, x.result.body)) return false;
     // Decoded here, so that nothing else ever sees compressed bytes; the cap holds for what
     // the body inflates to.
     return DecodeContent(response.request->QueryInfo(HTTP_QUERY_CONTENT_ENCODING).str(),
@@ -127,14 +147,20 @@ bool RunGet(Exchange& x) {
 
 // On the request thread.
 void RunExchange(Exchange& x) {
+    BodyRoom room(*x.lease);
     try {
         x.progress.Step(RequestStage::kConnecting);  // the waits count from the thread's start
-        x.ok = RunGet(x);
+        x.ok = RunGet(x, room);
     } catch (...) {
         // CInternetException, or no memory for the body: the GET failed, nothing more.
         x.ok = false;
     }
-    if (!x.ok) x.result.body = std::string();  // give the memory back at once
+    if (x.ok) {
+        x.charged = room.Charged();
+    } else {
+        x.result.body = std::string();  // give the memory back at once
+        room.GiveBack();
+    }
     ::SetEvent(x.done.get());
 }
 
@@ -170,7 +196,8 @@ Attempt Await(Exchange& x) {
 
 // One request on a request thread; `server` receives the host:port it last turned to.
 Attempt RunAttempt(const std::shared_ptr<CInternetSession>& session, const std::string& url,
-                   size_t maxBytes, Clock::time_point deadline, UnreachableServers servers,
+                   size_t maxBytes, Clock::time_point deadline,
+                   const std::shared_ptr<BodyLease>& lease, UnreachableServers servers,
                    GetResult& out, std::string& server) {
     auto exchange = std::make_shared<Exchange>();
     if (!exchange->done) return Attempt::kFailed;
@@ -179,11 +206,15 @@ Attempt RunAttempt(const std::shared_ptr<CInternetSession>& session, const std::
     exchange->maxBytes = maxBytes;
     exchange->deadline = deadline;
     exchange->servers = servers;
+    exchange->lease = lease;
     if (!RunOnRequestThread([exchange] { RunExchange(*exchange); }, deadline))
         return Attempt::kFailed;
     const Attempt attempt = Await(*exchange);
     server = exchange->progress.Server();
-    if (attempt == Attempt::kOk) out = std::move(exchange->result);
+    if (attempt == Attempt::kOk) {
+        out = std::move(exchange->result);
+        exchange->charged = 0;  // the caller's now, with the body
+    }
     return attempt;
 }
 
@@ -191,18 +222,18 @@ Attempt RunAttempt(const std::shared_ptr<CInternetSession>& session, const std::
 
 bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
              size_t maxBytes, Clock::time_point deadline, GetResult& out,
-             UnreachableServers servers) {
+             const std::shared_ptr<BodyLease>& lease, UnreachableServers servers) {
     out = GetResult();
-    if (!session || Clock::now() >= deadline) return false;
+    if (!session || !lease || Clock::now() >= deadline) return false;
     try {
         std::string server;
-        Attempt attempt = RunAttempt(session, url, maxBytes, deadline, servers, out, server);
+        Attempt attempt = RunAttempt(session, url, maxBytes, deadline, lease, servers, out, server);
         if (attempt != Attempt::kConnectNotEstablished) return attempt == Attempt::kOk;
         // The first attempt's thread is left connecting; the second starts a connection of
         // its own after the back-off.
         ::Sleep(std::min<DWORD>(kConnectBackoffMs, MsUntil(deadline)));
         if (Clock::now() >= deadline) return false;
-        attempt = RunAttempt(session, url, maxBytes, deadline, servers, out, server);
+        attempt = RunAttempt(session, url, maxBytes, deadline, lease, servers, out, server);
         if (attempt == Attempt::kConnectNotEstablished)
             TheUnreachableHosts().Remember(server, Clock::now());
         return attempt == Attempt::kOk;

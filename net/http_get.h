@@ -11,6 +11,7 @@
 #include <string>
 
 #include "afx/inet.h"
+#include "net/body_budget.h"
 
 namespace net {
 
@@ -36,13 +37,18 @@ enum class UnreachableServers { kTry, kSkip };
 // 5 s without a step of the exchange (the TLS handshake, sending, the answer's head, the next
 // piece of the body) fail the request.
 //
+// The body's room is charged to `lease` before it is allocated (waiting, within the deadline,
+// for room in the budget) and stays charged when the body is returned, until the caller gives
+// it back; a failed GET gives back what it took. A compressed body's decoded size is not charged.
+//
 // The request runs on a request thread (net/request_threads.h) that shares the session; the
-// caller waits for it until the deadline or one of those waits runs out, and then leaves it. WinInet may block in a call for as
-// long as the server wants (Wine honours none of its time-outs, and closing a handle from another
-// thread does not wake a call blocked on it): such a thread ends when the server lets go, or with
-// the process.
+// caller waits for it until the deadline or one of those waits runs out, and then leaves it.
+// WinInet may block in a call for as long as the server wants (Wine honours none of its time-outs,
+// and closing a handle from another thread does not wake a call blocked on it): such a thread ends
+// when the server lets go, or with the process.
 bool HttpGet(const std::shared_ptr<CInternetSession>& session, const std::string& url,
              size_t maxBytes, Clock::time_point deadline, GetResult& out,
+             const std::shared_ptr<BodyLease>& lease,
              UnreachableServers servers = UnreachableServers::kTry);
 
 }  // namespace net

@@ -5,6 +5,7 @@
 #include "app/main_dialog.h"
 #include "app/texts.h"
 #include "core/ccore.h"
+#include "fetch/batch_names.h"
 #include "fetch/fetch_thread.h"
 #include "fetch/job_report.h"
 #include "fetch/shared_state.h"
@@ -37,6 +38,7 @@ void CMainDialog::StartBatch() {
         ::MessageBeep(MB_ICONHAND);
         return;
     }
+    TheBatchNames().NewBatch();  // no worker is alive: the last batch ended
     m_nNext = 0;
     m_nShown = 0;
     m_nActive = 0;

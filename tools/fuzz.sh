@@ -10,7 +10,7 @@ shift || true
 build=$here/build/fuzz
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(html_refs css_refs url_resolve output_name ini_document page_charset archive
+  targets=(html_refs css_refs url_resolve output_name ini_document page_charset page_text archive
     content_decoding)
 
 cmake -S "$here/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ \

@@ -164,6 +164,12 @@ def pattern(n):
     return ALPHABET * whole + ALPHABET[:rest]
 
 
+def text_unit(seed):
+    """64 bytes of the /text pages: an LF line that holds its seed and an address sign."""
+    head = b"page %06d (at) " % seed
+    return head + ALPHABET[:63 - len(head)] + b"\n"
+
+
 LF_BODY = b"first line\nsecond line\nthird line\n"
 CRLF_BODY = b"first line\r\nsecond line\r\nthird line\r\n"
 NOLF_BODY = b"first line\nlast line without end"
@@ -538,6 +544,29 @@ class Site:
             conn.sock.sendall(piece[:n])
             sent += n
         return keep
+
+    def route_text(self, req, conn, parts):
+        """/text/SIZE/SEED: SIZE bytes of text_unit(SEED) over and over (text/html with ?html),
+        so that large pages differ from each other and have lines and address signs; with
+        ?nolength, without a length and spread over ?ms=MS."""
+        size = max(0, int_segment(parts, 1, 0))
+        unit = text_unit(max(0, int_segment(parts, 2, 0)))
+        whole, rest = divmod(size, len(unit))
+        ctype = "text/html" if "html" in req.query else "text/plain"
+        body = unit * whole + unit[:rest]
+        if "nolength" not in req.query:
+            return Response(body=body, content_type=ctype)
+        # No length, sent in pieces over ?ms=MS: every page of a batch is still arriving while
+        # the others are, so that all their bodies are held at once.
+        ms = max(0, min(int(req.query.get("ms", ["0"])[0] or 0), SLOW_MAX_MS))
+        piece = 1 << 20
+        pieces = max(1, (len(body) + piece - 1) // piece)
+        conn.sock.sendall(conn.head_bytes(200, ctype, None, False))
+        view = memoryview(body)
+        for start in range(0, len(body), piece):
+            conn.sock.sendall(view[start:start + piece])
+            time.sleep(ms / 1000.0 / pieces)
+        return False
 
     def route_site(self, req, conn, parts):
         rel = "/".join(parts[1:])

@@ -202,6 +202,22 @@ class PageServerTest(unittest.TestCase):
         self.assertNotIn(b"Content-Length", head)
         self.assertEqual(body, pageserver.pattern(5000))
 
+    def test_text_pages_differ_by_seed_and_keep_their_size(self):
+        response, body = self.get("/text/1000/7?html")
+        self.assertEqual(response.getheader("Content-Type"), "text/html")
+        self.assertEqual(len(body), 1000)
+        self.assertTrue(body.startswith(b"page 000007 (at) ABC"))
+        self.assertEqual(body.count(b"\n"), 1000 // 64)
+        self.assertEqual(body[:64], pageserver.text_unit(7))
+        self.assertEqual(len(pageserver.text_unit(123456)), 64)
+        _, other = self.get("/text/1000/8")
+        self.assertNotEqual(body, other)
+        data = raw_exchange(self.port, b"GET /text/3000000/7?nolength&ms=200 HTTP/1.1\r\n\r\n")
+        head, _, streamed = data.partition(b"\r\n\r\n")
+        self.assertNotIn(b"Content-Length", head)
+        unit = pageserver.text_unit(7)
+        self.assertEqual(streamed, unit * (3000000 // 64) + unit[:3000000 % 64])
+
     def test_echo_returns_the_request_head(self):
         request = b"GET /echo HTTP/1.1\r\nHost: x\r\nAccept: */*\r\nConnection: close\r\n\r\n"
         data = raw_exchange(self.port, request)

@@ -2,14 +2,9 @@
 # behind, the session's waits, unreachable servers, compressed answers; and the pure parts:
 # where a redirect leads, the decoding of bodies, the memory of unreachable servers.
 brindlow_gtest(net_tests
-  SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/net_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/net_waits_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/net_redirect_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/content_decoding_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/unreachable_hosts_test.cpp
-    ${PROJECT_SOURCE_DIR}/tests/gui/batch/loopback_server.cpp
-    ${PROJECT_SOURCE_DIR}/tests/gui/test_files.cpp
+  SOURCES net_test.cpp net_waits_test.cpp net_redirect_test.cpp body_budget_test.cpp
+    content_decoding_test.cpp unreachable_hosts_test.cpp ../gui/batch/loopback_server.cpp
+    ../gui/test_files.cpp
   LIBS net ws2_32 nlohmann_json gtest_main
   LABELS unit
   PROPERTIES FIXTURES_REQUIRED loopback_server

@@ -71,7 +71,8 @@ protected:
 
     bool Get(const std::string& path, net::GetResult& out,
              milliseconds within = milliseconds(20000), size_t maxBytes = kMaxBodyBytes) {
-        return net::HttpGet(session_, server_->Http(path), maxBytes, Clock::now() + within, out);
+        return net::HttpGet(session_, server_->Http(path), maxBytes, Clock::now() + within, out,
+                            lease_);
     }
 
     // A path of the server no other test asks for.
@@ -82,6 +83,7 @@ protected:
 
     std::unique_ptr<batch::LoopbackServer> server_;
     std::shared_ptr<CInternetSession> session_;
+    std::shared_ptr<net::BodyLease> lease_ = std::make_shared<net::BodyLease>();
 };
 
 TEST(ConnectionCaps, RaisedProcessWideBeforeTheFirstSession) {
@@ -104,7 +106,7 @@ TEST_F(HttpGetTest, RedirectsAndBodies) {
     EXPECT_EQ(server_->Http("/lf"), page.finalUrl);
     // TLS on the request thread's small stack.
     ASSERT_TRUE(net::HttpGet(session_, server_->Https("/redirect?to=/nolf"), kMaxBodyBytes,
-                             Clock::now() + milliseconds(20000), page));
+                             Clock::now() + milliseconds(20000), page, lease_));
     EXPECT_EQ("first line\nlast line without end", page.body);
 
     EXPECT_FALSE(Get("/redirect?to=/status/404", page));
@@ -112,6 +114,34 @@ TEST_F(HttpGetTest, RedirectsAndBodies) {
     EXPECT_FALSE(Get("/big/20000?nolength", page, milliseconds(20000), 19999));
     ASSERT_TRUE(Get("/big/20000?nolength", page, milliseconds(20000), 20000));
     EXPECT_EQ(20000u, page.body.size());
+}
+
+// A body's room is charged to its page's lease before it grows: a GET that finds the budget held
+// by other pages waits for it, within its deadline, and a failed GET gives back its own share.
+TEST_F(HttpGetTest, ABodyWaitsForRoomInTheBudget) {
+    net::BodyBudget budget(100000);
+    net::BodyLease holder(budget), overdraft(budget);
+    auto page = std::make_shared<net::BodyLease>(budget);
+    ASSERT_TRUE(holder.Take(100000, Clock::now()));
+    ASSERT_TRUE(overdraft.Take(1, Clock::now()));
+    net::GetResult out;
+    EXPECT_FALSE(net::HttpGet(session_, server_->Http("/big/20000"), kMaxBodyBytes,
+                              Clock::now() + milliseconds(1000), out, page));
+    EXPECT_EQ(0u, page->Held());
+
+    std::thread giver([&] {
+        std::this_thread::sleep_for(milliseconds(300));
+        holder.Give(100000);
+    });
+    EXPECT_TRUE(net::HttpGet(session_, server_->Http("/big/20000"), kMaxBodyBytes,
+                             Clock::now() + milliseconds(20000), out, page));
+    giver.join();
+    EXPECT_EQ(20000u, out.body.size());
+    const size_t held = page->Held();
+    EXPECT_GE(held, 20000u);
+    EXPECT_FALSE(net::HttpGet(session_, server_->Http("/stall/100"), kMaxBodyBytes,
+                              Clock::now() + milliseconds(20000), out, page));
+    EXPECT_EQ(held, page->Held());
 }
 
 TEST_F(HttpGetTest, ARedirectLoopEndsAfterTwentyRedirects) {
@@ -141,7 +171,8 @@ TEST_F(HttpGetTest, HostileServersAreLeftAtTheDeadline) {
         threads.emplace_back([&, i] {
             net::GetResult page;
             auto started = Clock::now();
-            results[i] = net::HttpGet(session_, urls[i], kMaxBodyBytes, started + bound, page);
+            results[i] =
+                net::HttpGet(session_, urls[i], kMaxBodyBytes, started + bound, page, lease_);
             tookMs[i] = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
         });
     }

@@ -47,7 +47,7 @@ protected:
         Outcome outcome;
         const auto started = Clock::now();
         outcome.ok = net::HttpGet(session_, url, maxBytes, started + milliseconds(kFetchDeadlineMs),
-                                  outcome.page, servers);
+                                  outcome.page, std::make_shared<net::BodyLease>(), servers);
         outcome.ms = std::chrono::duration_cast<milliseconds>(Clock::now() - started).count();
         return outcome;
     }

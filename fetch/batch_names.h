@@ -1,0 +1,36 @@
+// The output names the workers of the current batch have reached. Two URLs of a list may give
+// one name (a URL listed twice, or two that differ only in letter case or in "." against "_"),
+// and their workers may run at once. An older file of a name is removed by the first of them
+// only, before its fetch: afterwards every file at that name is one a worker of this batch
+// wrote, whole, and no worker deletes it. So a name keeps the last whole file written to it,
+// and a name whose every fetch failed keeps no file.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+class CBatchNames {
+public:
+    // Called when a batch starts: no name has been reached.
+    void NewBatch();
+
+    // Records that a worker reached `path` (its folder is the batch's). For the first worker of
+    // the batch at that name, runs `removeOlder` before it returns, and before any other worker
+    // of the name gets past this call. Returns whether it ran.
+    bool Claim(const std::string& path, const std::function<void()>& removeOlder);
+
+private:
+    std::mutex m_lock;
+    // File names only: the folder is the same for the whole batch, and may be 32,767
+    // characters long.
+    std::unordered_set<std::string> m_reached;
+};
+
+// The batch names of the program's batches.
+CBatchNames& TheBatchNames();
+
+// The file name of `path`: what follows its last separator ("\" or "/") that stands at a
+// character boundary of the process code page (a GBK trail byte may be 0x5C).
+std::string FileNameOf(const std::string& path);

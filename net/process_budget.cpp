@@ -1,0 +1,28 @@
+// The process's body budget, sized from the address space the process has.
+#include <windows.h>
+
+#include "net/body_budget.h"
+
+namespace net {
+namespace {
+
+size_t BudgetForThisProcess() {
+    constexpr ULONGLONG kFallback = 512ull << 20;  // what 32-bit Windows gives, halved
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    const ULONGLONG space =
+        ::GlobalMemoryStatusEx(&status) ? status.ullTotalVirtual : 2 * kFallback;
+    // A quarter of it; a 64-bit build would see terabytes, of which 1 GB is plenty.
+    return static_cast<size_t>(std::min<ULONGLONG>(space / 4, 1ull << 30));
+}
+
+}  // namespace
+
+// Never destroyed: request threads left behind may still give back their share while the
+// process ends.
+BodyBudget& ProcessBodyBudget() {
+    static BodyBudget* const budget = new BodyBudget(BudgetForThisProcess());
+    return *budget;
+}
+
+}  // namespace net
