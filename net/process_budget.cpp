@@ -12,7 +12,8 @@ size_t BudgetForThisProcess() {
     status.dwLength = sizeof status;
     const ULONGLONG space =
         ::GlobalMemoryStatusEx(&status) ? status.ullTotalVirtual : 2 * kFallback;
-    // A quarter of it; a 64-bit build would see terabytes, of which 1 GB is plenty.
+    // A quarter of it, at most 1 GB: the 64-bit build sees terabytes, but 1 GB already holds
+    // twenty 16 MB pages with their archives' resources, and keeps both builds' peak alike.
     return static_cast<size_t>(std::min<ULONGLONG>(space / 4, 1ull << 30));
 }
 

@@ -14,8 +14,11 @@ using Clock = std::chrono::steady_clock;
 // included: 20 workers with 6 archive fetches each use 120. Beyond it a request waits for a
 // thread until its deadline, rather than exhaust the 32-bit address space.
 constexpr long kMaxRequestThreads = 256;
-// Address space reserved for one request thread's stack (Windows; Wine reserves at least 1 MB).
-constexpr unsigned kRequestStackBytes = 64 * 1024;
+// Address space reserved for one request thread's stack (Wine reserves at least 1 MB). The
+// 32-bit build reserves as little as Windows allows, so that the cap's threads fit its address
+// space; the 64-bit build has address space to spare and reserves Windows' default, room for
+// 64-bit frames in WinInet's TLS.
+constexpr unsigned kRequestStackBytes = sizeof(void*) == 8 ? 1024 * 1024 : 64 * 1024;
 // How long an idle request thread waits for work before it ends.
 constexpr unsigned kIdleThreadMs = 5000;
 

@@ -4,17 +4,19 @@
 # Wine and Xvfb against the loopback server (the FullWidthTest cases of batch_tests.exe, which
 # also check every file byte for byte). Prints, per batch, its wall time from Run to the end
 # and the program's peak private bytes and peak working set, sampled every 20 ms.
-# Usage: tools/bench-full-width.sh [RUNS]   (build folder: $BRINDLOW_BUILD, default build/)
+# Usage: tools/bench-full-width.sh [RUNS]   (build folder: $BRINDLOW_BUILD, default: the
+# build this machine runs, see tools/wine-env.sh)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${BRINDLOW_BUILD:-$here/build}
+source "$here/tools/session.sh"
+arch=$(wine_default_arch)
+build=$(brindlow_build_dir "$arch")
 runs=${1:-1}
 driver=$build/bin/batch_tests.exe
 [ -x "$driver" ] || { echo "no $driver: build the batch_tests target first" >&2; exit 1; }
 
-source "$here/tools/session.sh"
 start_xvfb
-start_wine
+start_wine "$arch"
 state=$(mktemp -d)
 bench_cleanup() {
   bash "$here/tests/server/serverctl.sh" stop "$state" >/dev/null 2>&1 || true

@@ -3,10 +3,12 @@
 # answered after 50 ms; one at a time that is 2.5 s) archived a few times by mht_probe.exe.
 # Prints, per run, the archive's wall time (Wine's start-up not counted), the number of fetches
 # and the bytes written. Goal: under 1 s.
-# Usage: tools/bench-mht.sh [RUNS]   (build folder: $BRINDLOW_BUILD, default build/)
+# Usage: tools/bench-mht.sh [RUNS]   (build folder: $BRINDLOW_BUILD, default: the
+# build this machine runs, see tools/wine-env.sh)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${BRINDLOW_BUILD:-$here/build}
+source "$here/tools/wine-env.sh"
+build=$(brindlow_build_dir "$(wine_default_arch)")
 runs=${1:-5}
 probe=$build/bin/mht_probe.exe
 [ -x "$probe" ] || { echo "no $probe: build the mht_probe target first" >&2; exit 1; }

@@ -5,16 +5,18 @@
 # then the same pages without those two images. Prints the wall time of each batch, from Run to
 # the end of the batch. Goal: the first under 30 s (each page alone would take its 11 s of
 # connection waits; the host is paid about once, not once a page).
-# Usage: tools/bench-unreachable.sh [PAGES]   (build folder: $BRINDLOW_BUILD, default build/)
+# Usage: tools/bench-unreachable.sh [PAGES]   (build folder: $BRINDLOW_BUILD, default: the
+# build this machine runs, see tools/wine-env.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 pages=${1:-100}
-build=${BRINDLOW_BUILD:-$PWD/build}
+source tools/session.sh
+arch=$(wine_default_arch)
+build=$(brindlow_build_dir "$arch")
 driver=$build/bin/batch_tests.exe
 [ -x "$driver" ] || { echo "no $driver: build brindlow, mavrel and batch_tests first" >&2; exit 1; }
-source tools/session.sh
 start_xvfb
-start_wine
+start_wine "$arch"
 work=$build/bench-unreachable
 state=$work/server
 mkdir -p "$work"

@@ -2,13 +2,15 @@
 # Takes a screenshot of Brindlow's main dialog on the current X display: starts the program
 # under Wine, waits for its dialog to show and settle, grabs the screen, closes the program.
 # Usage: tools/screenshot.sh OUT.png
-#   BRINDLOW_BIN   folder holding brindlow.exe and mavrel.dll (default: build/bin)
+#   BRINDLOW_BIN   folder holding brindlow.exe and mavrel.dll (default: the bin folder of the
+#                  build this machine runs, see tools/wine-env.sh)
 # The program reads and saves its settings as at any start and close.
 set -euo pipefail
 out=${1:?usage: tools/screenshot.sh OUT.png}
 : "${DISPLAY:?set DISPLAY to the X server to use}"
 here=$(cd "$(dirname "$0")/.." && pwd)
-bin=${BRINDLOW_BIN:-$here/build/bin}
+source "$here/tools/wine-env.sh"
+bin=${BRINDLOW_BIN:-$(brindlow_build_dir "$(wine_default_arch)")/bin}
 scratch=$(mktemp -d)
 
 "$here/cmake/wine-exec.sh" "$bin/brindlow.exe" >/dev/null 2>&1 &

@@ -10,17 +10,20 @@ urls=${1:-20000}
 latency=${2:-50}
 shift $(($# < 2 ? $# : 2))
 bash tools/install-deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default >/dev/null
 source tools/session.sh
+# The 32-bit build where this machine runs it, else the 64-bit one (BRINDLOW_ARCH picks).
+arch=$(wine_default_arch)
+build=$(brindlow_build_dir "$arch")
+cmake --preset "$(brindlow_preset "$arch")" >/dev/null
+cmake --build --preset "$(brindlow_preset "$arch")" >/dev/null
 start_xvfb
-start_wine
-state=$PWD/build/soak/server
-bash tests/server/serverctl.sh start "$state" "$PWD/build/bin" >/dev/null
+start_wine "$arch"
+state=$build/soak/server
+bash tests/server/serverctl.sh start "$state" "$build/bin" >/dev/null
 stop_all() {
   bash tests/server/serverctl.sh stop "$state"
   session_cleanup
 }
 trap stop_all EXIT
-python3 tests/soak/soak.py --ports "$state/ports.json" --driver "$PWD/build/bin/batch_tests.exe" \
-  --urls "$urls" --latency-ms "$latency" --work "$PWD/build/soak" "$@"
+python3 tests/soak/soak.py --ports "$state/ports.json" --driver "$build/bin/batch_tests.exe" \
+  --urls "$urls" --latency-ms "$latency" --work "$build/soak" "$@"

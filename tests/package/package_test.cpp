@@ -144,7 +144,8 @@ TEST_F(InstallerTest, AddsStartMenuShortcutsAndAnAppsAndFeaturesEntryForTheUser)
     EXPECT_EQ(Lower(InstallFolder() + "\\guide.txt"),
               Lower(ShortcutTarget(MenuFolder() + "\\" + kGuideLink)));
 
-    EXPECT_EQ("Brindlow", UninstallValue("DisplayName"));
+    // The entry tells the two builds apart; a 64-bit program reads the 64-bit registry view.
+    EXPECT_EQ(sizeof(void*) == 8 ? "Brindlow (64 位)" : "Brindlow", UninstallValue("DisplayName"));
     EXPECT_EQ("2.0.2.5", UninstallValue("DisplayVersion"));
     EXPECT_EQ("Brindlow", UninstallValue("Publisher"));
     EXPECT_EQ(Lower("\"" + InstallFolder() + "\\uninstall.exe\""),

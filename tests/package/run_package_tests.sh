@@ -14,15 +14,18 @@ for package in "$base.zip" "$base.exe"; do
 done
 
 rm -rf "$prefix"
-export BRINDLOW_WINEPREFIX=$prefix WINEPREFIX=$prefix
-"$here/tools/wine-prefix.sh" "$prefix"
+# The prefix is of the test program's architecture, which is the packages'.
+source "$here/tools/wine-env.sh"
+export BRINDLOW_WINEPREFIX=$prefix
+wine_use "$(wine_pe_arch "$tests")"
+"$here/tools/wine-prefix.sh" "$prefix" "$WINEARCH"
 # A display at 150 % scale, as many users' are: the packaged program is driven at 144 DPI
 # while the development build's tests run at 96. Read when the prefix's server starts.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -w
 # This prefix's own server, ended with the run (the caller's prefix keeps its own).
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true' EXIT
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 portable="$prefix/drive_c/绿色软件/Brindlow 下载工具"
 mkdir -p "$portable"

@@ -15,6 +15,16 @@ SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "ker
                "user32.dll", "wininet.dll", "ws2_32.dll", "mavrel.dll"}
 
 
+# The PE machine of each build, and the objdump that reads it.
+MACHINES = {"win32": (0x14C, "i686-w64-mingw32-objdump"), "win64": (0x8664, "x86_64-w64-mingw32-objdump")}
+ARCH = BASE.rsplit("-", 1)[-1]
+
+
+def machine(image):
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    return struct.unpack_from("<H", image, pe + 4)[0]
+
+
 def section_names(image):
     """Names in the section table of a PE image, and its count of symbols. A name longer than
     eight bytes is "/offset" into the string table that follows the symbol table."""
@@ -41,6 +51,10 @@ class ZipTest(unittest.TestCase):
     def test_holds_the_program_its_library_and_the_guide_at_its_top(self):
         self.assertEqual(SHIPPED, set(self.zip.namelist()))
 
+    def test_binaries_are_of_the_packages_architecture(self):
+        for name in ("brindlow.exe", "mavrel.dll"):
+            self.assertEqual(MACHINES[ARCH][0], machine(self.zip.read(name)), name)
+
     def test_binaries_carry_no_debug_information(self):
         for name in ("brindlow.exe", "mavrel.dll"):
             names, symbols = section_names(self.zip.read(name))
@@ -53,7 +67,7 @@ class ZipTest(unittest.TestCase):
             path = os.path.join(os.path.dirname(BASE), "unpacked-" + name)
             with open(path, "wb") as f:
                 f.write(self.zip.read(name))
-            dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], check=True,
+            dump = subprocess.run([MACHINES[ARCH][1], "-p", path], check=True,
                                   capture_output=True, text=True).stdout
             os.remove(path)
             imports = {m.lower() for m in re.findall(r"DLL Name: (\S+)", dump)}

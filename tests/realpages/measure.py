@@ -250,9 +250,16 @@ def judge(page_dir, base, out, times, crashes):
     return row
 
 
+def default_build():
+    """The development build this machine runs (tools/wine-env.sh: 32-bit where it can)."""
+    return subprocess.run(["bash", "-c", 'source "$0/tools/wine-env.sh" && '
+                           'brindlow_build_dir "$(wine_default_arch)"', ROOT],
+                          check=True, capture_output=True, text=True).stdout.strip()
+
+
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--probe", default=os.path.join(ROOT, "build", "bin", "mht_probe.exe"))
+    ap.add_argument("--probe", default=os.path.join(default_build(), "bin", "mht_probe.exe"))
     ap.add_argument("--before", help="another build's mht_probe.exe, measured alongside")
     ap.add_argument("--pages", default=os.path.join(os.path.dirname(ROOT), "shared", "data",
                                                     "realpages", "pages"))

@@ -25,7 +25,9 @@ case "$action" in
     stop_server
     rm -f "$state/ports.json"
     [ -f "$state/certs/ca.der" ] || bash "$here/make_certs.sh" "$state/certs" >/dev/null
-    prefix=${BRINDLOW_WINEPREFIX:-$repo/build/wineprefix}
+    # The test authority is trusted in the Wine prefix of the build whose tests use it.
+    prefix=$(source "$repo/tools/wine-env.sh" && wine_use "$(wine_pe_arch "$bin/trust_ca.exe")" &&
+      echo "$WINEPREFIX")
     marker="$prefix/.brindlow-test-ca-$(sha1sum "$state/certs/ca.der" | cut -c1-12)"
     if [ ! -f "$marker" ]; then
       "$repo/cmake/wine-exec.sh" "$bin/trust_ca.exe" "Z:${state//\//\\}\\certs\\ca.der"

@@ -213,7 +213,11 @@ def main():
     bound = schedule_bound(args.urls, 20, args.latency_ms)
     timeout = args.timeout or int(120 + 10 * bound)
     repo = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-    prefix = os.environ.get("BRINDLOW_WINEPREFIX") or os.path.join(os.path.abspath(repo), "build", "wineprefix")
+    # The Wine prefix of the driver's build, as cmake/wine-exec.sh picks it.
+    prefix = subprocess.run(
+        ["bash", "-c", 'source "$0/tools/wine-env.sh" && wine_use "$(wine_pe_arch "$1")" && '
+         'echo "$WINEPREFIX"', repo, args.driver],
+        check=True, capture_output=True, text=True).stdout.strip()
     env = dict(os.environ, BRINDLOW_SERVER_PORTS=os.path.abspath(args.ports),
                BRINDLOW_SOAK_LIST=windows_path(list_path),
                BRINDLOW_SOAK_RESULT=windows_path(result_path), BRINDLOW_SOAK_OUT=windows_path(out),
