@@ -40,6 +40,13 @@ protected:
     void SetUp() override {
         server_ = std::make_unique<batch::LoopbackServer>();
         session_ = net::OpenSession();
+        ForgetClogged();
+    }
+    // The process remembers the clogged port for two minutes: each test starts without it, and
+    // leaves none of it to the next test of the same process.
+    void TearDown() override { ForgetClogged(); }
+    void ForgetClogged() const {
+        net::TheUnreachableHosts().Forget(net::ServerKey("127.0.0.1", server_->CloggedPort()));
     }
 
     Outcome Get(const std::string& url, UnreachableServers servers = UnreachableServers::kTry,
