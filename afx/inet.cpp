@@ -23,9 +23,11 @@ void CALLBACK IgnoreStatus(HINTERNET, DWORD_PTR, DWORD, LPVOID, DWORD) {}
 // Wine's WinInet links each handle into its parent's list of children, and unlinks it when the
 // handle goes, without a lock: request threads connecting and closing under one session at
 // once corrupted the session's list, and closing the session then walked freed memory (a page
-// fault in InternetCloseHandle). Every call that adds or removes a handle takes this lock;
-// none of them waits on the network. Never destroyed: threads left behind close their handles
-// when their server lets go, possibly after static destructors have run.
+// fault in InternetCloseHandle). Every call that adds or removes a session's child takes this
+// lock, and none of them waits on the network. A request's parent is a connection of its own
+// (each request opens one), so requests are opened and closed without it: closing a request
+// is where WinInet may read the rest of a body. Never destroyed: threads left behind close
+// their handles when their server lets go, possibly after static destructors have run.
 class HandleTreeLock {
 public:
     HandleTreeLock() { ::EnterCriticalSection(Section()); }
@@ -80,6 +82,7 @@ BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& 
 CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
                                    const char* proxy, const char* proxyBypass, DWORD flags)
     : m_dwContext(static_cast<DWORD>(context)), m_statusHandler(&IgnoreStatus) {
+    afx::WatchAnswerSockets();
     {
         HandleTreeLock lock;
         m_session.reset(::InternetOpenA(agent, accessType, proxy, proxyBypass, flags));
@@ -136,14 +139,14 @@ std::unique_ptr<CHttpFile> CHttpConnection::OpenRequest(int verb, const char* ob
                                                         const char** acceptTypes,
                                                         const char* version, DWORD flags) {
     if (verb != HTTP_VERB_GET) throw CInternetException(ERROR_INVALID_PARAMETER);
-    HINTERNET request;
-    {
-        HandleTreeLock lock;
-        request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
-                                     acceptTypes, flags, context);
-    }
+    HINTERNET request = ::HttpOpenRequestA(m_connection.get(), "GET", object, version, referer,
+                                           acceptTypes, flags, context);
     if (!request) ThrowLastError();
     return std::make_unique<CHttpFile>(request);
+}
+
+CHttpFile::~CHttpFile() {
+    if (!m_bodyDone) afx::AbortConnection(m_socket);
 }
 
 BOOL CHttpFile::AddRequestHeaders(const char* headers, DWORD flags, int length) {
@@ -152,8 +155,14 @@ BOOL CHttpFile::AddRequestHeaders(const char* headers, DWORD flags, int length) 
 
 void CHttpFile::SendRequest(const char* headers, DWORD headersLength, void* optional,
                             DWORD optionalLength) {
-    if (!::HttpSendRequestA(m_request.get(), headers, headersLength, optional, optionalLength))
+    afx::ForgetAnswerSocket();
+    const BOOL sent =
+        ::HttpSendRequestA(m_request.get(), headers, headersLength, optional, optionalLength);
+    m_socket = afx::AnswerSocket();
+    if (!sent) {
+        m_bodyDone = true;  // no answer: nothing to drain, and the socket may be gone
         ThrowLastError();
+    }
 }
 
 BOOL CHttpFile::QueryInfoStatusCode(DWORD& status) const {
@@ -194,12 +203,20 @@ CString CHttpFile::GetFinalUrl() const {
 
 DWORD CHttpFile::QueryDataAvailable() {
     DWORD available = 0;
-    if (!::InternetQueryDataAvailable(m_request.get(), &available, 0, 0)) ThrowLastError();
+    if (!::InternetQueryDataAvailable(m_request.get(), &available, 0, 0)) {
+        m_bodyDone = true;
+        ThrowLastError();
+    }
+    if (available == 0) m_bodyDone = true;
     return available;
 }
 
 UINT CHttpFile::Read(void* buffer, UINT count) {
     DWORD read = 0;
-    if (!::InternetReadFile(m_request.get(), buffer, count, &read)) ThrowLastError();
+    if (!::InternetReadFile(m_request.get(), buffer, count, &read)) {
+        m_bodyDone = true;
+        ThrowLastError();
+    }
+    if (read == 0 && count != 0) m_bodyDone = true;
     return read;
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "afx/answer_socket.h"
 #include "afx/cstring.h"
 #include "afx/handles.h"
 
@@ -32,7 +33,8 @@ enum : DWORD {
 BOOL AfxParseURL(const char* url, DWORD& serviceType, CString& server, CString& object,
                  INTERNET_PORT& port);
 
-// Closes a WinInet handle under the lock that handle creation takes (see inet.cpp).
+// Closes a WinInet session or connection handle under the lock that handle creation takes
+// (see inet.cpp).
 void CloseInternetHandle(HINTERNET handle);
 
 // WinInet handles: null means none.
@@ -43,9 +45,12 @@ struct InternetHandleTraits {
 };
 using UniqueInternetHandle = afx::UniqueHandle<InternetHandleTraits>;
 
+// A request. Closing one whose body was not read to its end closes its connection rather than
+// reading the rest (see answer_socket.h), so that no close waits on the network.
 class CHttpFile {
 public:
     explicit CHttpFile(HINTERNET request) : m_request(request) {}
+    ~CHttpFile();
     CHttpFile(const CHttpFile&) = delete;
     CHttpFile& operator=(const CHttpFile&) = delete;
 
@@ -68,7 +73,18 @@ public:
     UINT Read(void* buffer, UINT count);
 
 private:
-    UniqueInternetHandle m_request;
+    // A request handle is closed without the lock: it is the only child of its own connection.
+    struct RequestHandleTraits {
+        using Handle = HINTERNET;
+        static Handle Empty() { return nullptr; }
+        static void Close(Handle h) { ::InternetCloseHandle(h); }
+    };
+    afx::UniqueHandle<RequestHandleTraits> m_request;
+    // The socket the answer arrived on, and whether its body has been read to its end or a
+    // read failed (WinInet may then have closed the socket, whose number another connection
+    // can take): in either case the close has nothing to drain and nothing is shut down.
+    afx::SocketNumber m_socket = afx::kNoSocket;
+    bool m_bodyDone = false;
 };
 
 class CHttpConnection {

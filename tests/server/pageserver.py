@@ -63,6 +63,10 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
     /slowhead[/MS]      the whole answer (head, then b"slow head\n") one byte every MS
                         (default 3000)
     /loop/ANY           302 to its own target (an endless redirect)
+    /endless[/N]        status N (default 200; a redirect status also names /lf as its
+                        Location) with a chunked body that never ends, PATTERN chunks of 62 KB
+                        sent as fast as the client reads them, until it goes away (at most
+                        10 minutes)
     /encoded/ENC/PATH   the answer of /PATH (a route that answers in one piece; /big/N is
                         PATTERN(N) here) with its body encoded and Content-Encoding set,
                         whatever the request asked: ENC is gzip, x-gzip, deflate (zlib
@@ -203,6 +207,8 @@ CONTENT_TYPES = {
 
 SILENT_DEFAULT_MS = 30000
 SLOW_MAX_MS = 600000
+# An endless body still ends, so that a test that fails leaves no stream behind for ever.
+ENDLESS_MAX_S = 600
 SITE50_DELAY_S = 0.05
 IDLE_TIMEOUT_S = 120
 MAX_HEAD_BYTES = 65536
@@ -613,6 +619,18 @@ class Site:
         for i in range(len(data)):
             time.sleep(ms / 1000.0)
             conn.sock.sendall(data[i:i + 1])
+        return False
+
+    def route_endless(self, req, conn, parts):
+        code = int_segment(parts, 1, 200)
+        extra = [("Transfer-Encoding", "chunked")]
+        if code in (301, 302, 303, 307, 308):
+            extra.append(("Location", conn.absolute_url(req, "/lf")))
+        conn.sock.sendall(conn.head_bytes(code, "text/plain", None, False, extra))
+        chunk = b"%x\r\n%s\r\n" % (len(PATTERN_PIECE), PATTERN_PIECE)
+        ends = time.monotonic() + ENDLESS_MAX_S
+        while time.monotonic() < ends:
+            conn.sock.sendall(chunk)  # raises once the client has gone
         return False
 
     def route_loop(self, req, conn, parts):

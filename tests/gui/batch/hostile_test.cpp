@@ -19,6 +19,9 @@ long long MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
+// What ends a batch: its list running out, Stop, or closing the dialog.
+enum class Ending { kListDone, kStop, kClose };
+
 class HostileTest : public BatchTest {
 protected:
     // One URL of each kind of server that holds a page: a body trickled one byte every 4 s,
@@ -29,6 +32,67 @@ protected:
                 server_->Http("/loop/text"), server_->Http("/silent/120000"),
                 server_->Http("/stall/120000")};
     }
+    // Three answers whose bodies never end, sent as fast as they are read (a 200 over the cap,
+    // a 404, a redirect to /lf), ahead of ten small pages, at five threads: each stream ends its
+    // own page at once, and none holds the small pages, however the batch ends.
+    void EndlessBodiesAmongSmallPages(Ending ending) {
+        const std::vector<std::string> streams = {server_->Http("/endless/200"),
+                                                  server_->Http("/endless/404")};
+        const std::string redirect = server_->Http("/endless/302");
+        std::vector<std::string> urls = streams;
+        urls.push_back(redirect);
+        for (int i = 0; i < 10; ++i)
+            urls.push_back(server_->Http("/slow/200/" + std::to_string(i)));
+        for (const std::string& url : streams) ASSERT_NO_FATAL_FAILURE(PlaceOlderFile(url));
+        ASSERT_NO_FATAL_FAILURE(StartWithThreads(5));
+        ASSERT_NO_FATAL_FAILURE(ImportList(urls));
+        Record();
+        const auto started = Clock::now();
+        ASSERT_TRUE(gui::Click(RunButton()));
+        if (ending == Ending::kClose) {
+            ASSERT_TRUE(recorder_->WaitForLines({kRunning, Progress(5, 13, 5)}, gui::kWaitMs))
+                << Listing(recorder_->Lines());
+            recorder_->Stop();
+            ASSERT_TRUE(gui::PostClose(dialog_));
+            ASSERT_TRUE(app_.WaitForExit(static_cast<DWORD>(kBoundMs)))
+                << "still running " << kBoundMs << " ms after the close";
+            DWORD exitCode = 1;
+            ASSERT_TRUE(::GetExitCodeProcess(app_.Handle(), &exitCode));
+            EXPECT_EQ(0u, exitCode);
+            EXPECT_EQ("5", gui::SettingValue("threadcount"));
+        } else {
+            if (ending == Ending::kStop) {
+                ASSERT_TRUE(recorder_->WaitForLines({kRunning, Progress(5, 13, 5)}, gui::kWaitMs))
+                    << Listing(recorder_->Lines());
+                ASSERT_TRUE(gui::Click(RunButton()));
+            }
+            ASSERT_TRUE(recorder_->WaitForLines({kRunning, kFinished}, kBoundMs))
+                << Listing(recorder_->Lines());
+            recorder_->Stop();
+            ExpectEndState();
+        }
+        const long long took = MsSince(started);
+        std::cout << "endless bodies among small pages: ended " << took << " ms after Run\n";
+        EXPECT_LT(took, kBoundMs);
+
+        // Every file there is a whole page; none is a stream's, older or new.
+        const std::vector<std::string> files = FilesIn(out_);
+        for (const std::string& url : streams)
+            EXPECT_FALSE(FileExists(OutputPath(url))) << url << " left a file";
+        for (size_t i = 2; i < urls.size(); ++i) {
+            std::string saved;
+            if (!ReadWholeFile(OutputPath(urls[i]), &saved)) {
+                EXPECT_NE(Ending::kListDone, ending) << urls[i] << " has no file";
+                continue;
+            }
+            const std::string expected = i == 2 ? "first line\r\nsecond line\r\nthird line\r\n"
+                                                : "slow 200 " + std::to_string(i - 3) + "\r\n";
+            EXPECT_EQ(expected, saved) << urls[i];
+        }
+        for (const std::string& name : files)
+            EXPECT_EQ(std::string::npos, name.find(".part")) << "temporary file " << name;
+    }
+
     void PlaceOlderFile(const std::string& url) const {
         std::ofstream(OutputPath(url), std::ios::binary) << "older page\r\n";
         ASSERT_TRUE(FileExists(OutputPath(url)));
@@ -91,6 +155,18 @@ TEST_F(HostileTest, StalledHostsCostEachPageTheSessionsWaitsOnly) {
     EXPECT_GE(took, 10000) << "the connection is tried twice";
     const std::vector<std::string> expected = {OutputFileName(CString(good)).str()};
     EXPECT_EQ(expected, FilesIn(out_)) << "only the good page, no older file";
+}
+
+TEST_F(HostileTest, EndlessBodiesHoldNoPageWhenTheListRunsOut) {
+    EndlessBodiesAmongSmallPages(Ending::kListDone);
+}
+
+TEST_F(HostileTest, EndlessBodiesHoldNoPageWhenStopped) {
+    EndlessBodiesAmongSmallPages(Ending::kStop);
+}
+
+TEST_F(HostileTest, EndlessBodiesHoldNoPageWhenTheDialogCloses) {
+    EndlessBodiesAmongSmallPages(Ending::kClose);
 }
 
 TEST_F(HostileTest, CloseDuringATrickleEndsTheProcessInTimeAndKeepsTheSettings) {
