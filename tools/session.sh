@@ -47,8 +47,14 @@ start_wine() {
   # hold: otherwise the first test's wine process starts them, they inherit that test's output
   # pipe, and CTest waits on it until its time-out.
   wineserver -p </dev/null >/dev/null 2>&1
-  if ! wine cmd /c exit </dev/null >/dev/null 2>&1; then
-    echo "Wine ($WINELOADER, prefix $WINEPREFIX) cannot run a program" >&2
+  # Its output goes to a file, not a pipe: the services it starts keep what they inherit open.
+  local log
+  log=$(mktemp)
+  if ! wine cmd /c exit </dev/null >"$log" 2>&1; then
+    echo "Wine ($WINELOADER, prefix $WINEPREFIX) cannot run a program:" >&2
+    cat "$log" >&2
+    rm -f "$log"
     return 1
   fi
+  rm -f "$log"
 }

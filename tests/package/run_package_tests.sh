@@ -21,7 +21,7 @@ wine_use "$(wine_pe_arch "$tests")"
 "$here/tools/wine-prefix.sh" "$prefix" "$WINEARCH"
 # A display at 150 % scale, as many users' are: the packaged program is driven at 144 DPI
 # while the development build's tests run at 96. Read when the prefix's server starts.
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
 wineserver -w
 # This prefix's own server, ended with the run (the caller's prefix keeps its own).
 wineserver -p </dev/null >/dev/null 2>&1
