@@ -1,11 +1,14 @@
 #include "fetch/batch_names.h"
 
+#include <utility>
+
 #include "afx/dbcs.h"
 #include "afx/name_fold.h"
 
 void CBatchNames::NewBatch() {
     std::lock_guard<std::mutex> lock(m_lock);
     decltype(m_reached)().swap(m_reached);  // the memory of a long batch goes too
+    m_folderClaimed = false;
 }
 
 bool CBatchNames::Claim(const std::string& path, const std::function<void()>& removeOlder) {
@@ -22,6 +25,11 @@ bool CBatchNames::Claim(const std::string& path, const std::function<void()>& re
     removeOlder();
     name->claimed = true;
     return true;
+}
+
+bool CBatchNames::ClaimFolder() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return !std::exchange(m_folderClaimed, true);
 }
 
 CBatchNames& TheBatchNames() {

@@ -15,7 +15,7 @@
 
 class CBatchNames {
 public:
-    // Called when a batch starts: no name has been reached.
+    // Called when a batch starts: no name and not the folder has been reached.
     void NewBatch();
 
     // Records that a worker reached `path` (its folder is the batch's). For the first worker of
@@ -23,6 +23,9 @@ public:
     // of the name gets past this call; workers of other names do not wait for it. Returns
     // whether it ran. When `removeOlder` throws, the next worker of the name runs its own.
     bool Claim(const std::string& path, const std::function<void()>& removeOlder);
+
+    // True for the first worker of the batch to ask: the one that tidies the batch's folder.
+    bool ClaimFolder();
 
 private:
     // One name of the batch, with a lock of its own: only the workers of that name wait while
@@ -32,10 +35,11 @@ private:
         bool claimed = false;
     };
 
-    std::mutex m_lock;  // over the map only, never over a file call
+    std::mutex m_lock;  // over the map and the flag only, never over a file call
     // Keyed by the folded file name: the folder is the same for the whole batch, and may be
     // 32,767 characters long.
     std::unordered_map<std::wstring, std::shared_ptr<Name>> m_reached;
+    bool m_folderClaimed = false;
 };
 
 // The batch names of the program's batches.

@@ -101,6 +101,21 @@ TEST(BatchNamesTest, AThrowingRemovalIsLeftToTheNextWorkerOfTheName) {
     EXPECT_FALSE(names.Claim("D:\\out\\page.txt", [] {}));
 }
 
+TEST(BatchNamesTest, OneWorkerOfEachBatchClaimsTheFolder) {
+    CBatchNames names;
+    for (int batch = 0; batch < 2; ++batch) {
+        names.NewBatch();
+        std::atomic<int> claims{0};
+        std::vector<std::thread> workers;
+        for (int i = 0; i < 20; ++i)
+            workers.emplace_back([&] {
+                if (names.ClaimFolder()) ++claims;
+            });
+        for (std::thread& t : workers) t.join();
+        EXPECT_EQ(1, claims.load());
+    }
+}
+
 TEST(BatchNamesTest, TheNameIsWhatFollowsTheLastSeparatorAtACharacterBoundary) {
     EXPECT_EQ("page.txt", FileNameOf("D:\\out\\page.txt"));
     EXPECT_EQ("page.txt", FileNameOf("Z:/tmp/out/page.txt"));

@@ -1,11 +1,13 @@
 // The whole-file writer when several threads write one name, as the workers of a URL listed
-// several times do.
+// several times do, and the clearing of the temporary files a killed process left.
 #include "afx/whole_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -81,6 +83,81 @@ TEST(WholeFileTest, ABusyTargetIsTriedAgainAndOtherwiseLeftAsItWas) {
     EXPECT_EQ(S_OK, afx::WriteWholeFile(target, "mine", true));
     closer.join();
     EXPECT_EQ("mine", Read(path));
+}
+
+std::wstring WideFolder(const TempFolder& folder) {
+    return afx::WidePath(folder.Path("").c_str());  // with its final "\\"
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Only files of the writer's own name form go, and only those no handle holds open: one a
+// running writer holds stays until it is let go.
+TEST(WholeFileTest, ClearingRemovesOnlyAbandonedTemporaryFiles) {
+    TempFolder folder;
+    const char* const abandoned[] = {"~brindlow-14c.part", "~brindlow-1.part",
+                                     "~brindlow-fffffffc.part"};
+    const char* const others[] = {"page.txt",
+                                  "notes.part",
+                                  "~brindlow-.part",
+                                  "~brindlow-014c.part",
+                                  "~brindlow-xyz.part",
+                                  "~brindlow-123456789.part",
+                                  "~brindlow-14c.part.txt"};
+    for (const char* name : abandoned) WriteBytes(folder.Path(name), "left by a killed writer");
+    for (const char* name : others) WriteBytes(folder.Path(name), "someone's");
+    std::filesystem::create_directory(folder.Path("~brindlow-2.part"));
+    const std::string heldPath = folder.Path("~brindlow-2a.part");
+    WriteBytes(heldPath, "being written");
+    afx::UniqueFile held(::CreateFileA(heldPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+
+    afx::RemoveAbandonedTemporaryFiles(WideFolder(folder));
+    std::vector<std::string> expected(std::begin(others), std::end(others));
+    expected.push_back("~brindlow-2.part");
+    expected.push_back("~brindlow-2a.part");
+    EXPECT_EQ(Sorted(expected), Sorted(folder.Names()));
+
+    held.reset();
+    afx::RemoveAbandonedTemporaryFiles(WideFolder(folder));
+    expected.pop_back();
+    EXPECT_EQ(Sorted(expected), Sorted(folder.Names()));
+}
+
+// Another batch clears the folder again and again while twenty threads write into it: a
+// temporary file is held open until it has its name, so every write lands, whole.
+TEST(WholeFileTest, ClearingNeverTakesAFileBeingWritten) {
+    TempFolder folder;
+    constexpr int kWriters = 20, kRounds = 10;
+    std::atomic<bool> writing{true};
+    std::thread clearer([&] {
+        while (writing) afx::RemoveAbandonedTemporaryFiles(WideFolder(folder));
+    });
+    std::vector<std::string> names;
+    for (int i = 0; i < kWriters; ++i) names.push_back("page" + std::to_string(i) + ".txt");
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<HRESULT> results(kWriters, E_FAIL);
+        std::vector<std::thread> writers;
+        for (int i = 0; i < kWriters; ++i)
+            writers.emplace_back([&, i] {
+                results[i] = afx::WriteWholeFile(afx::WidePath(folder.Path(names[i]).c_str()),
+                                                 Content(i, round), true);
+            });
+        for (std::thread& t : writers) t.join();
+        for (int i = 0; i < kWriters; ++i) {
+            EXPECT_EQ(S_OK, results[i]) << "round " << round << ", writer " << i;
+            EXPECT_TRUE(Read(folder.Path(names[i])) == Content(i, round))
+                << "round " << round << ", writer " << i;
+        }
+    }
+    writing = false;
+    clearer.join();
+    EXPECT_EQ(Sorted(names), Sorted(folder.Names()));
 }
 
 }  // namespace
