@@ -219,16 +219,10 @@ class PageServerTest(unittest.TestCase):
         self.assertEqual(streamed, unit * (3000000 // 64) + unit[:3000000 % 64])
 
     def test_fold_answers_only_names_without_lower_case(self):
-        cases = [("/fold/%D0%9F%D0%A0%D0%98%D0%92%D0%95%D0%A2", 200, "fold ПРИВЕТ\n"),
-                 ("/fold/%D0%BF%D1%80%D0%B8%D0%B2%D0%B5%D1%82", 404, None),
-                 ("/fold/%EF%BC%A6%EF%BC%AF", 200, "fold ＦＯ\n"),
-                 ("/fold/%EF%BD%86%EF%BD%8F", 404, None)]
-        for path, status, body in cases:
-            with self.subTest(path=path):
-                response, got = self.get(path)
-                self.assertEqual(response.status, status)
-                if body is not None:
-                    self.assertEqual(got, body.encode("utf-8"))
+        response, body = self.get("/fold/%D0%9F%D0%A0%EF%BC%A6")  # "ПРＦ"
+        self.assertEqual((response.status, body), (200, "fold ПРＦ\n".encode("utf-8")))
+        self.assertEqual(self.get("/fold/%D0%BF%D0%A0%EF%BC%A6")[0].status, 404)  # "пРＦ"
+        self.assertEqual(self.get("/fold/%D0%9F%D0%A0%EF%BD%86")[0].status, 404)  # "ПРｆ"
 
     def test_echo_returns_the_request_head(self):
         request = b"GET /echo HTTP/1.1\r\nHost: x\r\nAccept: */*\r\nConnection: close\r\n\r\n"

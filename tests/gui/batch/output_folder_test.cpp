@@ -3,45 +3,32 @@
 // and the program's names are.
 #include <windows.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "afx/handles.h"
-#include "afx/path_calls.h"
-#include "fetch/output_name.h"
 #include "tests/gui/batch/batch_fixture.h"
 
 namespace batch {
 namespace {
 
-class OutputFolderTest : public BatchTest {
-protected:
-    void WriteFile(const std::string& path, const std::string& content) {
-        afx::UniqueFile file(::CreateFileW(afx::WidePath(path.c_str()).c_str(), GENERIC_WRITE, 0,
-                                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(file && ::WriteFile(file.get(), content.data(),
-                                        static_cast<DWORD>(content.size()), &written, nullptr))
-            << path;
-    }
-};
+class OutputFolderTest : public BatchTest {};
 
 // A page fetched, then later in the list the same URL in other letter case failing (404), one
 // thread: the failing worker must not remove the page's file, which Windows takes for its own.
 // An older file under a third spelling goes, removed by the first of them.
 TEST_F(OutputFolderTest, APageKeepsItsFileWhenALaterUrlDiffersOnlyInLetterCase) {
     const struct {
-        const char* fetched;
-        const char* failing;
-        const char* older;
-        const char* saved;  // UTF-8, as served
+        const char *fetched, *failing, *older, *saved;  // saved: UTF-8, as served
     } cases[] = {
         {"/fold/ПРИВЕТ", "/fold/привет", "/fold/Привет", u8"fold ПРИВЕТ\r\n"},
         {"/fold/ＦＯＬＤ", "/fold/ｆｏｌｄ", "/fold/Ｆｏｌｄ", u8"fold ＦＯＬＤ\r\n"},
     };
     std::vector<std::string> urls;
     for (const auto& c : cases) {
-        ASSERT_NO_FATAL_FAILURE(WriteFile(OutputPath(server_->Http(c.older)), "older file"));
+        std::ofstream(OutputPath(server_->Http(c.older)), std::ios::binary) << "older file";
+        ASSERT_TRUE(FileExists(OutputPath(server_->Http(c.older))));
         urls.push_back(server_->Http(c.fetched));
         urls.push_back(server_->Http(c.failing));
     }
@@ -58,36 +45,35 @@ TEST_F(OutputFolderTest, APageKeepsItsFileWhenALaterUrlDiffersOnlyInLetterCase) 
     EXPECT_EQ(2u, FilesIn(out_).size()) << "one file a name, the older ones gone";
 }
 
-// The next batch into the folder removes what a killed process left (its temporary files),
-// and nothing else: not a file another running process holds open, as a writer holds its
-// own, nor a file of another name.
+// The next batch into the folder removes the temporary files a killed process left, and
+// nothing else: not one another running process holds open (as a writer holds its own), nor a
+// file of another name. Let go, that one goes with the batch after.
 TEST_F(OutputFolderTest, ABatchRemovesTheTemporaryFilesAKilledProcessLeft) {
     const std::string leftover = out_ + "\\~brindlow-14c.part";
     // Thread ids are multiples of 4: no writer of the program can have this name.
     const std::string held = out_ + "\\~brindlow-2a9.part";
-    const std::string notOurs = out_ + "\\notes.part";
-    for (const std::string& path : {leftover, held, notOurs})
-        ASSERT_NO_FATAL_FAILURE(WriteFile(path, std::string(100000, 'x')));
-    afx::UniqueFile holder(::CreateFileW(afx::WidePath(held.c_str()).c_str(),
-                                         GENERIC_READ | GENERIC_WRITE,
+    std::vector<std::string> notOurs = {"notes.part", "~brindlow-.part", "~brindlow-014c.part",
+                                        "~brindlow-123456789.part", "~brindlow-14c.part.txt"};
+    for (std::string& name : notOurs) name = out_ + "\\" + name;
+    for (const std::string& path : notOurs) std::ofstream(path, std::ios::binary) << "not ours";
+    for (const std::string& path : {leftover, held})
+        std::ofstream(path, std::ios::binary) << std::string(100000, 'x');
+    afx::UniqueFile holder(::CreateFileA(held.c_str(), GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     const std::string page = server_->Http("/lf");
-
     ASSERT_NO_FATAL_FAILURE(StartWithThreads(2));
     ASSERT_NO_FATAL_FAILURE(ImportList({page}));
     ASSERT_NO_FATAL_FAILURE(RunToEnd());
     EXPECT_FALSE(FileExists(leftover));
     EXPECT_TRUE(FileExists(held)) << "a file open elsewhere stays";
-    EXPECT_TRUE(FileExists(notOurs));
+    for (const std::string& path : notOurs) EXPECT_TRUE(FileExists(path)) << path;
     EXPECT_TRUE(FileExists(OutputPath(page)));
 
-    // Let go, it is as abandoned as the first: the next batch removes it.
     holder.reset();
     ASSERT_NO_FATAL_FAILURE(RunToEnd());
     EXPECT_FALSE(FileExists(held));
-    EXPECT_TRUE(FileExists(notOurs));
 }
 
 }  // namespace
