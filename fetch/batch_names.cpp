@@ -1,23 +1,35 @@
 #include "fetch/batch_names.h"
 
+#include <utility>
+
 #include "afx/dbcs.h"
+#include "afx/name_fold.h"
 
 void CBatchNames::NewBatch() {
     std::lock_guard<std::mutex> lock(m_lock);
-    std::unordered_set<std::string>().swap(m_reached);  // the memory of a long batch goes too
+    decltype(m_reached)().swap(m_reached);  // the memory of a long batch goes too
+    m_folderClaimed = false;
 }
 
 bool CBatchNames::Claim(const std::string& path, const std::function<void()>& removeOlder) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_reached.insert(FileNameOf(path)).second) return false;
-    // Under the lock: a second worker of the name must not get to its write before this ends.
-    try {
-        removeOlder();
-    } catch (...) {
-        m_reached.erase(FileNameOf(path));  // not removed: the next worker of the name tries
-        throw;
+    const std::wstring key = afx::FoldedFileName(FileNameOf(path));
+    std::shared_ptr<Name> name;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        std::shared_ptr<Name>& slot = m_reached[key];
+        if (!slot) slot = std::make_shared<Name>();
+        name = slot;
     }
+    std::lock_guard<std::mutex> lock(name->lock);
+    if (name->claimed) return false;
+    removeOlder();
+    name->claimed = true;
     return true;
+}
+
+bool CBatchNames::ClaimFolder() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return !std::exchange(m_folderClaimed, true);
 }
 
 CBatchNames& TheBatchNames() {

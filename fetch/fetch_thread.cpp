@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "afx/path_calls.h"
+#include "afx/whole_file.h"
+#include "fetch/batch_names.h"
 #include "fetch/output_name.h"
 #include "fetch/worker_registry.h"
 #include "net/session.h"
@@ -52,6 +55,10 @@ BOOL CFetchThread::OpenSession() {
 }
 
 void CFetchThread::SaveUrl(const tagJob& job) {
+    // Before its own page, the batch's first worker clears the folder of what writers of a
+    // killed process left; the others need not wait for it.
+    if (TheBatchNames().ClaimFolder())
+        afx::RemoveAbandonedTemporaryFiles(afx::WidePath(job.outDir));
     if (job.fileType == 1)
         SaveAsText(job.url, job.outDir + OutputFileName(job.url));
     else if (job.fileType == 2)

@@ -79,6 +79,9 @@ PATTERN(n) is n bytes cycling through "A"-"Z", "a"-"z", "0"-"9" (62 bytes, then 
                         good image, /site/img/red.png; e.g. /standins/2/0/0/p7
     /cookie[?to=P]      302 to path P (default /echo) as /redirect does, setting the cookie
                         brindlow=1 for the whole host
+    /fold/NAME          200 with b"fold NAME\n" (NAME as UTF-8) when NAME has no lower-case
+                        letter ("ПРИВЕТ", "ＦＯＬＤ"), else 404 as /status/404 ("привет"):
+                        URLs that differ only in letter case, one fetched and one failing
     /hostile/page.html  text/html referring to /site/img/red.png, /loop/style.css (style
                         sheet), /trickle/4000/40 and /silent/120000 (images), /slowhead/3000
                         (script)
@@ -685,6 +688,12 @@ class Site:
         if rel.startswith("img/"):
             return Response(body=site_assets.SITE_IMAGES["img/blue.png"], content_type="image/png")
         return Response(404, status_page(404), "text/html")
+
+    def route_fold(self, req, conn, parts):
+        name = "/".join(parts[1:])
+        if name != name.upper():
+            return Response(404, status_page(404), "text/html")
+        return Response(body=("fold %s\n" % name).encode("utf-8"))
 
     def route_target(self, req, conn, parts):
         return Response(body=req.target.encode("latin-1") + b"\n")

@@ -218,6 +218,12 @@ class PageServerTest(unittest.TestCase):
         unit = pageserver.text_unit(7)
         self.assertEqual(streamed, unit * (3000000 // 64) + unit[:3000000 % 64])
 
+    def test_fold_answers_only_names_without_lower_case(self):
+        response, body = self.get("/fold/%D0%9F%D0%A0%EF%BC%A6")  # "ПРＦ"
+        self.assertEqual((response.status, body), (200, "fold ПРＦ\n".encode("utf-8")))
+        self.assertEqual(self.get("/fold/%D0%BF%D0%A0%EF%BC%A6")[0].status, 404)  # "пРＦ"
+        self.assertEqual(self.get("/fold/%D0%9F%D0%A0%EF%BD%86")[0].status, 404)  # "ПРｆ"
+
     def test_echo_returns_the_request_head(self):
         request = b"GET /echo HTTP/1.1\r\nHost: x\r\nAccept: */*\r\nConnection: close\r\n\r\n"
         data = raw_exchange(self.port, request)

@@ -1,10 +1,11 @@
 // The whole-file writer when several threads write one name, as the workers of a URL listed
-// several times do.
+// several times do, and the clearing of the temporary files a killed process left.
 #include "afx/whole_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -81,6 +82,42 @@ TEST(WholeFileTest, ABusyTargetIsTriedAgainAndOtherwiseLeftAsItWas) {
     EXPECT_EQ(S_OK, afx::WriteWholeFile(target, "mine", true));
     closer.join();
     EXPECT_EQ("mine", Read(path));
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Another batch clears the folder again and again while twenty threads write into it: a
+// temporary file is held open until it has its name, so every write lands, whole.
+TEST(WholeFileTest, ClearingNeverTakesAFileBeingWritten) {
+    TempFolder folder;
+    constexpr int kWriters = 20, kRounds = 10;
+    std::atomic<bool> writing{true};
+    std::thread clearer([&] {
+        while (writing) afx::RemoveAbandonedTemporaryFiles(afx::WidePath(folder.Path("").c_str()));
+    });
+    std::vector<std::string> names;
+    for (int i = 0; i < kWriters; ++i) names.push_back("page" + std::to_string(i) + ".txt");
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<HRESULT> results(kWriters, E_FAIL);
+        std::vector<std::thread> writers;
+        for (int i = 0; i < kWriters; ++i)
+            writers.emplace_back([&, i] {
+                results[i] = afx::WriteWholeFile(afx::WidePath(folder.Path(names[i]).c_str()),
+                                                 Content(i, round), true);
+            });
+        for (std::thread& t : writers) t.join();
+        for (int i = 0; i < kWriters; ++i) {
+            EXPECT_EQ(S_OK, results[i]) << "round " << round << ", writer " << i;
+            EXPECT_TRUE(Read(folder.Path(names[i])) == Content(i, round))
+                << "round " << round << ", writer " << i;
+        }
+    }
+    writing = false;
+    clearer.join();
+    EXPECT_EQ(Sorted(names), Sorted(folder.Names()));
 }
 
 }  // namespace
